@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing q42-panel needs on Debian 12.
+# Idempotent: packages already present are not touched, and apt is only asked when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
+  fonts-arphic-uming
+  xvfb xauth x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+  sudo=(sudo)
+else
+  echo "install-deps: missing packages (${missing[*]}) and no sudo; run this script as root" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "answer.h"
+#include "recording_sink.h"
+
+namespace q42 {
+namespace {
+
+using test::RecordingSink;
+using Strings = std::vector<std::string>;
+
+std::string Hex(const std::vector<std::uint8_t>& bytes)
+{
+    std::string out;
+    char pair[3];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        out += pair;
+    }
+    return out;
+}
+
+ReceiveBuffer Burst(const std::string& text)
+{
+    ReceiveBuffer b;
+    std::copy(text.begin(), text.end(), b.data.begin());
+    b.count = static_cast<std::uint32_t>(text.size());
+    return b;
+}
+
+// A 62-byte query answer with distinct values everywhere.
+std::vector<std::uint8_t> QueryAnswer()
+{
+    std::vector<std::uint8_t> b(62, 0);
+    b[0] = 0x21;
+    b[4] = 0x78;  // 120 minutes
+    b[5] = 0x00;
+    const std::uint8_t values[] = {1, 2, 3, 4, 200, 6, 7, 255};
+    for (int k = 0; k < 8; ++k) {
+        b[9 + 4 * k] = values[k];
+    }
+    b[41] = 1;  // sleep on
+    b[45] = 0;  // smart off
+    b[49] = 1;  // L9 PA on
+    b[53] = 0;  // second copy, never read
+    b[57] = 2;  // only 1 means on
+    b[61] = 1;
+    return b;
+}
+
+TEST(ParseAnswer, QueryAnswerFillsTheFormBeforeTheMessage)
+{
+    ReceiveBuffer buffer = Burst(">" + Hex(QueryAnswer()) + "\r\n");
+    RecordingSink sink;
+    EXPECT_EQ(ParseAnswer(buffer, sink), AnswerOutcome::Settings);
+    EXPECT_EQ(sink.calls, (Strings{
+                              "ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4",
+                              "L9 DL ISO ADJ=200", "L9 UL ISO ADJ=6", "L7 DL ISO ADJ=7", "L7 UL ISO ADJ=255",
+                              "Sleep Mode=ON", "SMART Switch=OFF", "L9_PA_SW=ON", "L7_PA_SW=OFF",
+                              "refresh", "message Search Success!",
+                          }));
+    EXPECT_EQ(buffer.count, 2u) << "the CR LF is left counted";
+}
+
+TEST(ParseAnswer, MinutesAndSwitchBytes)
+{
+    struct Case {
+        const char* name;
+        std::uint8_t lo, hi, l9pa;
+        const char* iso;
+        const char* pa;
+    };
+    const Case cases[] = {
+        {"one hour", 0x3C, 0x00, 1, "ISO TIME=1", "L9_PA_SW=ON"},
+        {"119 minutes round down", 0x77, 0x00, 0, "ISO TIME=1", "L9_PA_SW=OFF"},
+        {"zero", 0x00, 0x00, 2, "ISO TIME=0", "L9_PA_SW=OFF"},
+        {"high byte counts", 0x10, 0x0E, 0xFF, "ISO TIME=60", "L9_PA_SW=OFF"},
+        {"largest", 0xFF, 0xFF, 1, "ISO TIME=1092", "L9_PA_SW=ON"},
+    };
+    for (const Case& c : cases) {
+        auto bytes = QueryAnswer();
+        bytes[4] = c.lo;
+        bytes[5] = c.hi;
+        bytes[49] = c.l9pa;
+        ReceiveBuffer buffer = Burst(">" + Hex(bytes) + "\r\n");
+        RecordingSink sink;
+        ParseAnswer(buffer, sink);
+        ASSERT_EQ(sink.calls.size(), 15u) << c.name;
+        EXPECT_EQ(sink.calls[0], c.iso) << c.name;
+        EXPECT_EQ(sink.calls[11], c.pa) << c.name;
+    }
+}
+
+TEST(ParseAnswer, ByDecodedLength)
+{
+    struct Case {
+        const char* name;
+        std::string burst;
+        AnswerOutcome outcome;
+        Strings calls;
+        bool zeroed;
+    };
+    auto answer = QueryAnswer();
+    const std::string thirty = ">" + Hex({answer.begin(), answer.begin() + 30}) + "\r\n";
+    const std::string twentyNine = ">" + Hex({answer.begin(), answer.begin() + 29}) + "\r\n";
+    const Case cases[] = {
+        {"one byte", ">06\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
+        {"one byte, any value", ">FF\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
+        {"one byte, lower-case", ">ab\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
+        {"two bytes", ">0102\r\n", AnswerOutcome::Ignored, {}, false},
+        {"29 bytes", twentyNine, AnswerOutcome::Ignored, {}, false},
+        {"30 bytes reads only what came",
+         thirty,
+         AnswerOutcome::Settings,
+         {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
+          "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
+         false},
+        {"odd digits", ">123\r\n", AnswerOutcome::Ignored, {}, false},
+        {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerOutcome::Ignored, {}, false},
+        {"no start", "0102\r\n", AnswerOutcome::NoFrame, {}, true},
+        {"empty payload", ">\r\n", AnswerOutcome::NoFrame, {}, true},
+        {"CR without LF", ">06\r\r", AnswerOutcome::NoFrame, {}, true},
+    };
+    for (const Case& c : cases) {
+        ReceiveBuffer buffer = Burst(c.burst);
+        RecordingSink sink;
+        EXPECT_EQ(ParseAnswer(buffer, sink), c.outcome) << c.name;
+        EXPECT_EQ(sink.calls, c.calls) << c.name;
+        const bool zeroed = std::all_of(buffer.data.begin(), buffer.data.end(), [](auto b) { return b == 0; });
+        EXPECT_EQ(zeroed, c.zeroed) << c.name;
+    }
+}
+
+TEST(ParseAnswer, RepeatedTicksAfterAnAnswerFindNothing)
+{
+    ReceiveBuffer buffer = Burst(">" + Hex(QueryAnswer()) + "\r\n");
+    RecordingSink sink;
+    ParseAnswer(buffer, sink);
+    sink.calls.clear();
+    // The count left over (the CR LF) now covers decoded bytes; no frame is found and the buffer clears.
+    EXPECT_EQ(ParseAnswer(buffer, sink), AnswerOutcome::NoFrame);
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(ParseAnswer(buffer, sink), AnswerOutcome::NoFrame);
+    EXPECT_EQ(buffer.count, 2u);
+}
+
+}  // namespace
+}  // namespace q42
