@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+#include "mscomm.h"
+
+#include <QFileInfo>
+
+#include "comm_error.h"
+#include "port_names.h"
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace q42 {
+
+namespace {
+
+[[noreturn]] void Throw(const QString& text)
+{
+    throw CommError(text.toStdString());
+}
+
+// Qt reports a device that another process holds (its lock file, or TIOCEXCL) as a permission
+// error; only a device we may not open at all is a real permission problem.
+bool MayAccess(const QString& device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return true;
+#else
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+#endif
+}
+
+}  // namespace
+
+CMSComm::CMSComm(QObject* parent)
+    : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &CMSComm::handleReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &CMSComm::handleError);
+}
+
+CMSComm::~CMSComm()
+{
+    m_port.close();
+}
+
+QString CMSComm::portLabel() const
+{
+    return QStringLiteral("COM%1").arg(m_portNumber);
+}
+
+void CMSComm::CommPort(int portNumber)
+{
+    if (m_port.isOpen()) {
+        Throw(QStringLiteral("%1: the port number cannot change while %2 is open.").arg(portLabel(), m_deviceName));
+    }
+    m_portNumber = portNumber;
+}
+
+bool CMSComm::PortOpen() const
+{
+    return m_port.isOpen();
+}
+
+void CMSComm::PortOpen(bool open)
+{
+    if (!open) {
+        m_port.close();
+        return;
+    }
+    if (m_port.isOpen()) {
+        return;
+    }
+    // Looked up afresh at every open, so an adapter plugged in after start-up is found.
+    m_deviceName = ResolvePortName(m_portNumber);
+    m_port.setPortName(m_deviceName);
+    m_port.setBaudRate(m_baudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        throwOpenError(m_port.error());
+    }
+    // Bytes the device held before we opened it are not an answer to anything we sent.
+    m_port.clear(QSerialPort::AllDirections);
+}
+
+void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
+{
+    const QString port = portLabel();
+    const QString& device = m_deviceName;
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        Throw(QStringLiteral("%1: the device %2 does not exist. Plug in the USB serial adapter or choose another "
+                             "port number. Port numbers reach now: %3.")
+                  .arg(port, device, DescribePortNumbers(SystemSerialPorts(), SystemEnvironment)));
+    case QSerialPort::PermissionError:
+        if (QFileInfo::exists(device) && MayAccess(device)) {
+            Throw(QStringLiteral("%1: the device %2 is busy: another program holds it open (often ModemManager, "
+                                 "a serial terminal or a second copy of this tool). Close that program, then press "
+                                 "Start again.")
+                      .arg(port, device));
+        }
+        Throw(QStringLiteral("%1: permission denied on %2. Add your user to the 'dialout' group (sudo usermod -aG "
+                             "dialout $USER), log out and back in, then press Start again.")
+                  .arg(port, device));
+    default:
+        Throw(QStringLiteral("%1: the device %2 could not be opened as a serial port: %3.")
+                  .arg(port, device, m_port.errorString()));
+    }
+}
+
+void CMSComm::Settings(const QString& settings)
+{
+    const QStringList fields = settings.split(QLatin1Char(','));
+    const bool lineOk = fields.size() == 4 && fields[1].compare(QLatin1String("n"), Qt::CaseInsensitive) == 0 &&
+                        fields[2] == QLatin1String("8") && fields[3] == QLatin1String("1");
+    const int baud = fields.value(0).toInt();
+    if (!lineOk || (baud != 9600 && baud != 57600)) {
+        Throw(QStringLiteral("%1: the line settings \"%2\" are not supported; the unit talks at 9600,n,8,1 or "
+                             "57600,n,8,1.")
+                  .arg(portLabel(), settings));
+    }
+    m_baudRate = baud;
+    if (m_port.isOpen() && !m_port.setBaudRate(baud)) {
+        Throw(QStringLiteral("%1: the device %2 refused %3 baud: %4.")
+                  .arg(portLabel(), m_deviceName)
+                  .arg(baud)
+                  .arg(m_port.errorString()));
+    }
+}
+
+void CMSComm::Output(std::string_view text)
+{
+    if (!m_port.isOpen()) {
+        Throw(QStringLiteral("%1: the port is not open, so nothing was sent. Press Start first.").arg(portLabel()));
+    }
+    const auto size = static_cast<qint64>(text.size());
+    if (m_port.write(text.data(), size) != size) {
+        Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(portLabel(), m_deviceName, m_port.errorString()));
+    }
+}
+
+QByteArray CMSComm::Input()
+{
+    if (!m_port.isOpen()) {
+        return {};
+    }
+    return m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+}
+
+void CMSComm::handleReadyRead()
+{
+    if (m_rThreshold >= 1) {
+        raise(comEvReceive);
+    }
+}
+
+void CMSComm::handleError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || !m_port.isOpen()) {
+        return;
+    }
+    const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+                      error == QSerialPort::WriteError;
+    if (!lost) {
+        m_port.clearError();
+        return;
+    }
+    // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
+    m_eventDescription = QStringLiteral("%1: the device %2 went away (%3). Check the cable or plug the adapter "
+                                        "back in, then press Start again.")
+                             .arg(portLabel(), m_deviceName, m_port.errorString());
+    m_port.close();
+    raise(comEventDeviceLost);
+}
+
+void CMSComm::raise(int commEvent)
+{
+    m_commEvent = commEvent;
+    emit OnComm();
+}
+
+}  // namespace q42

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// The serial port component: the handful of operations the window asks of a port, on QSerialPort.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <string_view>
+
+namespace q42 {
+
+class CMSComm : public QObject {
+    Q_OBJECT
+
+public:
+    // What CommEvent reads after OnComm.
+    enum : int {
+        comEvReceive = 2,           // received bytes wait in Input
+        comEventDeviceLost = 1100,  // the device went away or failed; the port is now closed
+    };
+
+    explicit CMSComm(QObject* parent = nullptr);
+    ~CMSComm() override;
+
+    // Port number 1-8; written only while the port is closed.
+    void CommPort(int portNumber);
+    int CommPort() const { return m_portNumber; }
+
+    bool PortOpen() const;
+    // true opens the device the port number reaches now; false closes it. Throws CommError.
+    void PortOpen(bool open);
+
+    // "57600,n,8,1" or "9600,n,8,1"; applies at once to an open port. Throws CommError.
+    void Settings(const QString& settings);
+
+    // Sends the text's characters as bytes. Throws CommError when the port is not open or the write fails.
+    void Output(std::string_view text);
+
+    // Returns and removes the bytes waiting (up to InputLen of them, 0 = all).
+    QByteArray Input();
+
+    int CommEvent() const { return m_commEvent; }
+    void InputMode(int mode) { m_inputMode = mode; }
+    void RThreshold(int threshold) { m_rThreshold = threshold; }
+    void InputLen(int length) { m_inputLen = length; }
+
+    // The device the last open reached, for messages.
+    QString DeviceName() const { return m_deviceName; }
+    // Why the last non-receive event was raised, in a technician's words.
+    QString EventDescription() const { return m_eventDescription; }
+
+signals:
+    // Raised on the owner's thread when bytes wait (CommEvent 2) or the line reports a problem.
+    void OnComm();
+
+private:
+    void handleReadyRead();
+    void handleError(QSerialPort::SerialPortError error);
+    void raise(int commEvent);
+    [[noreturn]] void throwOpenError(QSerialPort::SerialPortError error) const;
+    QString portLabel() const;
+
+    QSerialPort m_port;
+    int m_portNumber = 1;
+    qint32 m_baudRate = 9600;
+    int m_inputMode = 0;
+    int m_rThreshold = 0;
+    int m_inputLen = 0;
+    int m_commEvent = 0;
+    QString m_deviceName;
+    QString m_eventDescription;
+};
+
+}  // namespace q42

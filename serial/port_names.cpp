@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#include "port_names.h"
+
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace q42 {
+
+namespace {
+
+bool IsUsbAdapter(const QString& device)
+{
+    const QString name = device.section('/', -1);
+    return name.startsWith("ttyUSB") || name.startsWith("ttyACM");
+}
+
+// Splits "/dev/ttyUSB12" into "/dev/ttyUSB" and 12 for natural ordering.
+std::pair<QString, qlonglong> NaturalKey(const QString& device)
+{
+    qsizetype digits = device.size();
+    while (digits > 0 && device.at(digits - 1).isDigit()) {
+        --digits;
+    }
+    const QString number = device.mid(digits);
+    return {device.left(digits), number.isEmpty() ? -1 : number.toLongLong()};
+}
+
+}  // namespace
+
+QString SystemEnvironment(const QString& name)
+{
+    return qEnvironmentVariable(name.toLocal8Bit().constData());
+}
+
+QStringList OrderSerialPorts(QStringList devices)
+{
+    std::stable_sort(devices.begin(), devices.end(), [](const QString& a, const QString& b) {
+        const bool usbA = IsUsbAdapter(a);
+        const bool usbB = IsUsbAdapter(b);
+        if (usbA != usbB) {
+            return usbA;
+        }
+        return NaturalKey(a) < NaturalKey(b);
+    });
+    devices.removeDuplicates();
+    return devices;
+}
+
+QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env)
+{
+    const QString fromEnv = env(QStringLiteral("Q42_COM%1").arg(n));
+    if (!fromEnv.isEmpty()) {
+        return fromEnv;
+    }
+    if (n >= 1 && n <= orderedSystemPorts.size()) {
+        return orderedSystemPorts.at(n - 1);
+    }
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(n);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+#endif
+}
+
+QStringList SystemSerialPorts()
+{
+#ifdef Q_OS_WIN
+    // On Windows the number is the COM port itself.
+    return {};
+#else
+    QStringList devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        devices << info.systemLocation();
+    }
+    return OrderSerialPorts(devices);
+#endif
+}
+
+QString ResolvePortName(int n)
+{
+    return ResolvePortName(n, SystemSerialPorts(), SystemEnvironment);
+}
+
+QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest)
+{
+    QStringList parts;
+    for (int n = 1; n <= highest; ++n) {
+        const bool listed = !env(QStringLiteral("Q42_COM%1").arg(n)).isEmpty() || n <= orderedSystemPorts.size();
+        if (listed) {
+            parts << QStringLiteral("%1 = %2").arg(n).arg(ResolvePortName(n, orderedSystemPorts, env));
+        }
+    }
+    return parts.isEmpty() ? QStringLiteral("no serial ports are present") : parts.join(QStringLiteral(", "));
+}
+
+}  // namespace q42

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Which device a port number 1-8 reaches on this machine.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace q42 {
+
+// Reads an environment variable; empty when unset.
+using EnvLookup = std::function<QString(const QString& name)>;
+
+// Orders device paths as the port numbers count them: USB adapters (ttyUSB*, ttyACM*) first, then the
+// rest, each group in natural order (ttyUSB2 before ttyUSB10).
+QStringList OrderSerialPorts(QStringList devices);
+
+// Port n opens the device named by Q42_COM<n> when set; else the n-th of the ordered system ports;
+// else the conventional name (/dev/ttyS<n-1>, COM<n> on Windows) so that an error names a real path.
+QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env);
+
+// This process's environment, as an EnvLookup.
+QString SystemEnvironment(const QString& name);
+
+// The serial ports this machine reports now, ordered as above.
+QStringList SystemSerialPorts();
+
+// ResolvePortName against this machine's environment and ports.
+QString ResolvePortName(int n);
+
+// "1 = /dev/ttyUSB0, 2 = /dev/ttyS0": what the numbers reach now, for error texts.
+QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest = 8);
+
+}  // namespace q42

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#include "receive_accumulator.h"
+
+#include <algorithm>
+
+namespace q42 {
+
+void ReceiveAccumulator::InitReceive()
+{
+    m_buffer.count = 0;
+    m_quietCountdown = kQuietTicks;
+    m_resting = false;
+}
+
+void ReceiveAccumulator::OnCommEvent(int commEvent, std::span<const std::uint8_t> input)
+{
+    m_resting = false;
+    if (m_quietCountdown == 0) {
+        m_buffer.count = 0;  // the first event after a full gap opens a new burst
+    }
+    m_quietCountdown = kQuietTicks;
+    if (commEvent == kReceiveEvent) {
+        const std::size_t at = std::min<std::size_t>(m_buffer.count, kReceiveCapacity);
+        const std::size_t fits = std::min(input.size(), kReceiveCapacity - at);
+        std::copy_n(input.begin(), fits, m_buffer.data.begin() + static_cast<std::ptrdiff_t>(at));
+        const std::uint64_t count = std::uint64_t{m_buffer.count} + input.size();
+        // A burst longer than the area cannot be a frame of ours: it is dropped whole.
+        m_buffer.count = count > kReceiveCapacity ? 0 : static_cast<std::uint32_t>(count);
+    }
+    m_sink.RefreshSwitches();
+}
+
+void ReceiveAccumulator::OnTimerTick()
+{
+    if (m_quietCountdown > 0) {
+        --m_quietCountdown;
+    }
+    if (m_quietCountdown != 0) {
+        return;
+    }
+    if (m_buffer.count == 0) {
+        m_resting = true;
+        return;
+    }
+    // Once interpretation finds no frame it zeroes the data, and every later tick would find none again.
+    m_resting = ParseAnswer(m_buffer, m_sink) == AnswerOutcome::NoFrame;
+}
+
+}  // namespace q42

@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: MIT
+// q42-unit-sim: a VARNEK-Q42 unit on the far end of a pseudo-terminal, for tests and for trying the
+// tool without hardware.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "sim_options.h"
+#include "unit_model.h"
+
+namespace {
+
+using q42::sim::SimOptions;
+
+volatile sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+void Log(const SimOptions& o, const std::string& what, const std::string& text)
+{
+    if (!o.verbose) {
+        return;
+    }
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            shown += hex;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    std::fprintf(stderr, "q42-unit-sim: %s %s\n", what.c_str(), shown.c_str());
+}
+
+std::string Garbage(std::size_t n)
+{
+    std::string out;
+    std::uint32_t state = 0x2545F491u;
+    while (out.size() < n) {
+        state = state * 1664525u + 1013904223u;
+        const auto c = static_cast<char>(state >> 24);
+        if (c != '>') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string AnswerWithFaults(const std::vector<std::uint8_t>& payload, const SimOptions& o)
+{
+    std::string text = q42::sim::AnswerText(payload, o.lowerCase);
+    if (o.spaces && text.size() > 5) {
+        text = text.substr(0, 3) + " " + text.substr(3);
+    }
+    if (o.crOnly) {
+        text.pop_back();
+    }
+    if (o.twice) {
+        text += text;
+    }
+    return Garbage(o.garbageBytes) + text;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Sends the first `limit` bytes of text at the line's pace: each chunk arrives when the line would
+// have finished carrying it, and the requested split points get an extra pause.
+void SendPaced(int fd, const std::string& text, std::size_t limit, const SimOptions& o)
+{
+    const double secondsPerByte = 10.0 / o.baud;
+    limit = std::min(limit, text.size());
+    std::size_t i = 0;
+    while (i < limit) {
+        std::size_t end = std::min(limit, i + static_cast<std::size_t>(o.chunkBytes));
+        bool pauseAfter = false;
+        for (std::size_t split : o.splitAt) {
+            if (split > i && split <= end && split < limit) {
+                end = split;
+                pauseAfter = true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(end - i) * secondsPerByte));
+        if (!WriteAll(fd, text.data() + i, end - i)) {
+            return;
+        }
+        if (pauseAfter) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(o.pauseMs));
+        }
+        i = end;
+    }
+}
+
+int Run(const SimOptions& o)
+{
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "q42-unit-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    // Raw until the tool opens it: no echo, no CR/LF translation of what either side sends.
+    termios tio{};
+    ::tcgetattr(slave, &tio);
+    ::cfmakeraw(&tio);
+    ::cfsetspeed(&tio, B57600);
+    ::tcsetattr(slave, TCSANOW, &tio);
+    // Holding the slave open keeps the master readable while no tool is attached.
+    std::printf("%s\n", ::ttyname(slave));
+    std::fflush(stdout);
+
+    q42::sim::UnitModel unit;
+    std::string pending;
+    int answered = 0;
+    auto hangUp = [&]() {
+        Log(o, "hang-up", "");
+        ::close(slave);
+        ::close(master);
+        return 0;
+    };
+
+    while (!g_stop) {
+        pollfd pfd{master, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, 200);
+        if (ready <= 0) {
+            continue;
+        }
+        char buf[512];
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0) {
+            continue;
+        }
+        pending.append(buf, static_cast<std::size_t>(n));
+        for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+            std::string line = pending.substr(0, end);
+            pending.erase(0, end + 2);
+            const std::size_t colon = line.rfind(':');
+            line = colon == std::string::npos ? line : line.substr(colon);
+            Log(o, "got", line);
+            if (o.hangupAfter == 0) {
+                return hangUp();
+            }
+            const auto answer = unit.Answer(line);
+            if (!answer || o.noAnswer) {
+                Log(o, answer ? "not answering" : "not understood", line);
+                continue;
+            }
+            const std::string text = AnswerWithFaults(*answer, o);
+            ++answered;
+            const bool last = o.hangupAfter > 0 && answered >= o.hangupAfter;
+            const std::size_t limit = last && o.hangupAtByte ? *o.hangupAtByte : text.size();
+            Log(o, "answer", text.substr(0, limit));
+            SendPaced(master, text, limit, o);
+            if (last) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                return hangUp();
+            }
+        }
+        if (pending.size() > 4096) {
+            pending.erase(0, pending.size() - 256);  // noise without line ends; keep the tail
+        }
+    }
+    ::close(slave);
+    ::close(master);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const auto parsed = q42::sim::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "q42-unit-sim: %s\nTry 'q42-unit-sim --help'.\n", parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::fputs(q42::sim::kSimUsage, stdout);
+        return 0;
+    }
+    // Ends with whoever started it, so a test or the run script never leaves a unit behind.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    struct sigaction sa{};
+    sa.sa_handler = OnSignal;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+    return Run(parsed.options);
+}

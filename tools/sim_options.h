@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// Command-line options of q42-unit-sim.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace q42::sim {
+
+struct SimOptions {
+    int baud = 57600;
+    int chunkBytes = 16;
+    std::vector<std::size_t> splitAt;  // byte offsets in the answer text where a pause falls
+    int pauseMs = 50;
+    bool spaces = false;
+    bool lowerCase = false;
+    std::size_t garbageBytes = 0;
+    bool noAnswer = false;
+    int hangupAfter = -1;              // frames answered before the line closes; -1 never
+    std::optional<std::size_t> hangupAtByte;
+    bool crOnly = false;
+    bool twice = false;
+    bool verbose = false;
+    bool help = false;
+};
+
+struct ParseResult {
+    SimOptions options;
+    std::string error;  // non-empty: what was wrong, for the user
+};
+
+ParseResult ParseSimOptions(const std::vector<std::string>& args);
+
+extern const char kSimUsage[];
+
+}  // namespace q42::sim

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// What the simulated unit stores and how it answers a frame, apart from any line or timing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "parameter_table.h"
+
+namespace q42::sim {
+
+class UnitModel {
+public:
+    UnitModel();
+
+    // Takes one received line without its CR LF (":FF" + hex). Returns the answer payload bytes, or
+    // nothing for a line the unit does not understand.
+    std::optional<std::vector<std::uint8_t>> Answer(const std::string& line);
+
+    // The stored value bytes of each parameter row, low byte first.
+    const std::array<std::uint16_t, kParameterCount>& Values() const { return m_values; }
+    int SaveCount() const { return m_saves; }
+
+private:
+    std::array<std::uint16_t, kParameterCount> m_values{};
+    int m_saves = 0;
+};
+
+// ">" + hex + CR LF, as the unit sends it.
+std::string AnswerText(const std::vector<std::uint8_t>& payload, bool lowerCase);
+
+}  // namespace q42::sim
