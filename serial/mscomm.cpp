@@ -138,7 +138,8 @@ void CMSComm::Output(std::string_view text)
         Throw(QStringLiteral("%1: the port is not open, so nothing was sent. Press Start first.").arg(portLabel()));
     }
     const auto size = static_cast<qint64>(text.size());
-    if (m_port.write(text.data(), size) != size) {
+    // Handed to the driver at once, so a frame is never lost in our buffer if the window closes next.
+    if (m_port.write(text.data(), size) != size || !m_port.flush()) {
         Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(portLabel(), m_deviceName, m_port.errorString()));
     }
 }

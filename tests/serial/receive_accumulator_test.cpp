@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "receive_accumulator.h"
+#include "recording_sink.h"
+
+namespace q42 {
+namespace {
+
+using test::RecordingSink;
+
+constexpr int kOther = 1100;  // any event kind but receive
+
+std::vector<std::uint8_t> Bytes(const std::string& s)
+{
+    return {s.begin(), s.end()};
+}
+
+// One step of a scripted run: a piece of bytes, a non-receive event, or some ticks.
+struct Step {
+    enum Kind { Receive, OtherEvent, Ticks } kind;
+    std::string bytes;
+    int ticks = 0;
+};
+
+Step Recv(std::string s) { return {Step::Receive, std::move(s), 0}; }
+Step Other() { return {Step::OtherEvent, {}, 0}; }
+Step Tick(int n) { return {Step::Ticks, {}, n}; }
+
+struct ScriptedRun {
+    RecordingSink sink;
+    ReceiveAccumulator acc{sink};
+
+    explicit ScriptedRun(const std::vector<Step>& steps)
+    {
+        acc.InitReceive();
+        for (const Step& s : steps) {
+            if (s.kind == Step::Ticks) {
+                for (int i = 0; i < s.ticks; ++i) {
+                    acc.OnTimerTick();
+                }
+            } else {
+                const auto bytes = Bytes(s.bytes);
+                acc.OnCommEvent(s.kind == Step::Receive ? ReceiveAccumulator::kReceiveEvent : kOther, bytes);
+            }
+        }
+    }
+    int Messages(const std::string& text) const
+    {
+        return static_cast<int>(std::count(sink.calls.begin(), sink.calls.end(), "message " + text));
+    }
+};
+
+const std::string kAck = ">06\r\n";
+const std::string kQuery =
+    ">21006D0278000021010A0027010A0022010A0028010A004D010A004B010A004E010A004C010A00530101002B0101004901"
+    "01007E0101004A0101007F0101\r\n";
+
+TEST(ReceiveAccumulator, Bursts)
+{
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::uint32_t count;     // after the steps
+        std::int32_t countdown;  // after the steps
+        int successes;           // "Success!" boxes
+        int searchSuccesses;     // "Search Success!" boxes
+    };
+    const std::string head = kQuery.substr(0, 60);
+    const std::string tail = kQuery.substr(60);
+    const Case cases[] = {
+        {"nothing held, nothing parsed", {Tick(25)}, 0, 0, 0, 0},
+        {"60 + 67 bytes in one gap are one burst", {Recv(head), Tick(19), Recv(tail)}, 127, 20, 0, 0},
+        {"that burst parses 20 ticks after its last piece", {Recv(head), Tick(19), Recv(tail), Tick(20)}, 2, 0, 0, 1},
+        {"no parse while the countdown runs", {Recv(kAck), Tick(19)}, 5, 1, 0, 0},
+        {"parse at exactly 20 quiet ticks", {Recv(kAck), Tick(20)}, 2, 0, 1, 0},
+        {"later ticks find nothing more", {Recv(kAck), Tick(200)}, 2, 0, 1, 0},
+        {"a piece after a full gap opens a new burst", {Recv(head), Tick(20), Recv(kAck), Tick(20)}, 2, 0, 1, 0},
+        {"pieces 20 ticks apart are two bursts", {Recv(head), Tick(20), Recv(tail), Tick(20)}, 67, 0, 0, 0},
+        {"a burst past 160 bytes is dropped", {Recv(kQuery), Recv(std::string(40, 'x')), Tick(20)}, 0, 0, 0, 0},
+        {"exactly 160 bytes are kept", {Recv(std::string(155, 'x')), Recv(kAck), Tick(20)}, 2, 0, 1, 0},
+        {"a dropped burst does not resurrect", {Recv(std::string(161, 'x')), Recv(kAck), Tick(20)}, 2, 0, 1, 0},
+        {"non-receive event rearms the countdown", {Recv(kAck), Tick(15), Other(), Tick(19)}, 5, 1, 0, 0},
+        {"non-receive event after a gap clears the count", {Recv(">0102"), Tick(20), Other()}, 0, 20, 0, 0},
+        {"empty receive still rearms", {Recv(kAck), Tick(10), Recv(""), Tick(19)}, 5, 1, 0, 0},
+        {"two frames in one burst: the first counts", {Recv(kAck + kQuery), Tick(40)}, 129, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        ScriptedRun run(c.steps);
+        EXPECT_EQ(run.acc.Buffer().count, c.count) << c.name;
+        EXPECT_EQ(run.acc.QuietCountdown(), c.countdown) << c.name;
+        EXPECT_EQ(run.Messages("Success!"), c.successes) << c.name;
+        EXPECT_EQ(run.Messages("Search Success!"), c.searchSuccesses) << c.name;
+    }
+}
+
+TEST(ReceiveAccumulator, EveryEventRefreshesTheSwitches)
+{
+    ScriptedRun run({Recv("a"), Other(), Recv("")});
+    EXPECT_EQ(run.sink.calls, (std::vector<std::string>{"refresh", "refresh", "refresh"}));
+}
+
+TEST(ReceiveAccumulator, BytesLandWhereTheCountSays)
+{
+    ScriptedRun run({Recv("ab"), Recv("cd"), Tick(5), Recv("e")});
+    ASSERT_EQ(run.acc.Buffer().count, 5u);
+    EXPECT_EQ(std::string(run.acc.Buffer().data.begin(), run.acc.Buffer().data.begin() + 5), "abcde");
+}
+
+}  // namespace
+}  // namespace q42

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+// The tick may stop while it has nothing to do. This checks that a resting tick and one that never
+// stops give the same results for the same events, on many random runs.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "receive_accumulator.h"
+#include "recording_sink.h"
+
+namespace q42 {
+namespace {
+
+using test::RecordingSink;
+
+const std::vector<std::string> kPieces = {
+    ">06\r\n",
+    ">21006D0278000021010A0027010A0022010A0028010A004D010A004B010A004E010A004C010A00530101002B0101004901",
+    "01007E0101004A0101007F0101\r\n",
+    ">0102\r\n",
+    ">1 2\r\n",
+    ">ab\r\n",
+    "\r\n",
+    ">",
+    "garbage>zz\r",
+    "\n",
+    std::string(90, 'Z'),
+    "",
+};
+
+struct Machine {
+    RecordingSink sink;
+    ReceiveAccumulator acc{sink};
+    bool timerRunning = true;
+    long ticksDelivered = 0;
+};
+
+TEST(RestingTick, SameResultsAsATickThatNeverStops)
+{
+    std::mt19937 rng(20261206);
+    for (int run = 0; run < 2000; ++run) {
+        Machine always;
+        Machine resting;
+        always.acc.InitReceive();
+        resting.acc.InitReceive();
+        const int steps = 1 + static_cast<int>(rng() % 60);
+        for (int step = 0; step < steps; ++step) {
+            if (rng() % 3 == 0) {
+                const int kind = rng() % 8 == 0 ? 1100 : ReceiveAccumulator::kReceiveEvent;
+                const std::string& piece = kPieces[rng() % kPieces.size()];
+                const std::vector<std::uint8_t> bytes(piece.begin(), piece.end());
+                always.acc.OnCommEvent(kind, bytes);
+                resting.acc.OnCommEvent(kind, bytes);
+                resting.timerRunning = true;  // every event restarts the tick
+            } else {
+                const int ticks = static_cast<int>(rng() % 30);
+                for (int t = 0; t < ticks; ++t) {
+                    always.acc.OnTimerTick();
+                    ++always.ticksDelivered;
+                    if (resting.timerRunning) {
+                        resting.acc.OnTimerTick();
+                        ++resting.ticksDelivered;
+                        resting.timerRunning = !resting.acc.Resting();
+                    }
+                }
+            }
+            ASSERT_EQ(resting.sink.calls, always.sink.calls) << "run " << run << " step " << step;
+            ASSERT_EQ(resting.acc.Buffer().count, always.acc.Buffer().count) << "run " << run << " step " << step;
+            ASSERT_EQ(resting.acc.Buffer().data, always.acc.Buffer().data) << "run " << run << " step " << step;
+            ASSERT_EQ(resting.acc.QuietCountdown(), always.acc.QuietCountdown()) << "run " << run << " step " << step;
+        }
+        ASSERT_LE(resting.ticksDelivered, always.ticksDelivered);
+    }
+}
+
+TEST(RestingTick, RestsOnceTheGapHasPassedWithNothingHeld)
+{
+    RecordingSink sink;
+    ReceiveAccumulator acc(sink);
+    acc.InitReceive();
+    for (int t = 0; t < 19; ++t) {
+        acc.OnTimerTick();
+        EXPECT_FALSE(acc.Resting()) << "tick " << t;
+    }
+    acc.OnTimerTick();
+    EXPECT_TRUE(acc.Resting());
+
+    const std::string ack = ">06\r\n";
+    acc.OnCommEvent(ReceiveAccumulator::kReceiveEvent, std::vector<std::uint8_t>(ack.begin(), ack.end()));
+    EXPECT_FALSE(acc.Resting());
+    for (int t = 0; t < 20; ++t) {
+        acc.OnTimerTick();
+    }
+    EXPECT_FALSE(acc.Resting()) << "the answer was found; its leftover CR LF still needs one more look";
+    acc.OnTimerTick();
+    EXPECT_TRUE(acc.Resting());
+}
+
+}  // namespace
+}  // namespace q42

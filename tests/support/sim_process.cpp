@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#include "sim_process.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace q42::test {
+
+SimProcess::SimProcess(const QStringList& options)
+{
+    m_process.start(QStringLiteral(Q42_SIM_PATH), options);
+    if (!m_process.waitForStarted(5000)) {
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_process.canReadLine() && clock.elapsed() < 5000 && m_process.state() == QProcess::Running) {
+        m_process.waitForReadyRead(100);
+    }
+    if (m_process.canReadLine()) {
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+}
+
+SimProcess::~SimProcess()
+{
+    Stop();
+}
+
+QString SimProcess::ErrorOutput()
+{
+    return QString::fromLocal8Bit(m_process.readAllStandardError());
+}
+
+void SimProcess::Wire(int portNumber) const
+{
+    qputenv(QStringLiteral("Q42_COM%1").arg(portNumber).toLatin1().constData(), m_device.toLocal8Bit());
+}
+
+void SimProcess::Stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(2000)) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < limit.count()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+void Pump(std::chrono::milliseconds duration)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < duration.count()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+}
+
+}  // namespace q42::test

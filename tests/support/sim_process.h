@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// Starts q42-unit-sim with given options and knows the pseudo-terminal it answers on.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+
+namespace q42::test {
+
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& options = {});
+    ~SimProcess();
+
+    bool Started() const { return !m_device.isEmpty(); }
+    QString Device() const { return m_device; }
+    QString ErrorOutput();
+
+    // Points port number n at this unit through Q42_COM<n>.
+    void Wire(int portNumber = 1) const;
+    void Stop();
+
+private:
+    QProcess m_process;
+    QString m_device;
+};
+
+// Runs the event loop until done() holds or the time is up; returns done().
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// Runs the event loop for a while.
+void Pump(std::chrono::milliseconds duration);
+
+}  // namespace q42::test
