@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   fonts-arphic-uming
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils xdotool
 )
 
 missing=()

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "panel_fixture.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QTest>
+
+namespace q42::test {
+
+Panel::Panel()
+{
+    dlg.SetMessagePresenter([this](QMessageBox::Icon icon, const QString& text) { boxes.emplace_back(icon, text); });
+    dlg.show();
+    dlg.activateWindow();
+    (void)QTest::qWaitForWindowActive(&dlg);
+}
+
+QStringList Panel::Texts() const
+{
+    QStringList out;
+    for (const auto& [icon, text] : boxes) {
+        out << text;
+    }
+    return out;
+}
+
+int Panel::Count(const QString& text) const
+{
+    return static_cast<int>(Texts().count(text));
+}
+
+void Panel::Click(int id)
+{
+    QWidget* w = Control(id);
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+void Panel::Type(TextField field, const QString& text)
+{
+    QLineEdit* edit = dlg.Controls().fields[static_cast<std::size_t>(field)];
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void Panel::ClickSwitch(SwitchField field, int choice)
+{
+    QAbstractButton* button = dlg.Controls().switches[static_cast<std::size_t>(field)]->button(choice);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+}
+
+int Panel::ShownChoice(SwitchField field) const
+{
+    return dlg.Controls().switches[static_cast<std::size_t>(field)]->checkedId();
+}
+
+}  // namespace q42::test

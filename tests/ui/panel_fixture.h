@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The real window with its message boxes written down instead of shown.
+#pragma once
+
+#include <QMessageBox>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+#include "panel_dlg.h"
+
+namespace q42::test {
+
+struct Panel {
+    CPanelDlg dlg;
+    std::vector<std::pair<QMessageBox::Icon, QString>> boxes;
+
+    Panel();
+    QStringList Texts() const;
+    int Count(const QString& text) const;
+    void Click(int id);
+    void Type(TextField field, const QString& text);
+    void ClickSwitch(SwitchField field, int choice);
+    int ShownChoice(SwitchField field) const;
+    QWidget* Control(int id) const { return dlg.Controls().byId.value(id); }
+};
+
+}  // namespace q42::test

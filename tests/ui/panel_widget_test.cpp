@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: MIT
+// The window on its own: start state, layout, keyboard, and the refusals that send nothing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "panel_fixture.h"
+
+namespace q42 {
+namespace {
+
+using test::Panel;
+
+TEST(PanelWindow, StartState)
+{
+    Panel p;
+    const PanelControls& c = p.dlg.Controls();
+    EXPECT_EQ(p.dlg.windowTitle(), "VARNEK-Q42");
+    EXPECT_TRUE(c.start->isEnabled());
+    EXPECT_FALSE(c.stop->isEnabled());
+    EXPECT_TRUE(c.baud->isEnabled());
+    EXPECT_TRUE(c.port->isEnabled());
+    EXPECT_EQ(c.baud->currentText(), "57600");
+    EXPECT_EQ(c.port->currentText(), "1");
+    EXPECT_FALSE(p.dlg.Started());
+    for (QLineEdit* field : c.fields) {
+        EXPECT_EQ(field->text(), "") << field->accessibleName().toStdString();
+    }
+    for (int s = 0; s < kSwitchFieldCount; ++s) {
+        EXPECT_EQ(p.ShownChoice(static_cast<SwitchField>(s)), kSwitchNone);
+        EXPECT_EQ(p.dlg.SwitchChoice(static_cast<SwitchField>(s)), kSwitchNone);
+    }
+    QStringList baudItems, portItems;
+    for (int i = 0; i < c.baud->count(); ++i) baudItems << c.baud->itemText(i);
+    for (int i = 0; i < c.port->count(); ++i) portItems << c.port->itemText(i);
+    EXPECT_EQ(baudItems, QStringList({"9600", "57600"}));
+    EXPECT_EQ(portItems, QStringList({"1", "2", "3", "4", "5", "6", "7", "8"}));
+    EXPECT_TRUE(c.set->isDefault());
+    EXPECT_FALSE(p.dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(p.dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(p.dlg.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(p.dlg.windowIcon().isNull());
+    EXPECT_TRUE(p.dlg.TickRunning());
+}
+
+TEST(PanelWindow, EveryControlWhereItsDialogUnitsPutIt)
+{
+    Panel p;
+    const DialogUnits units(p.dlg.font());
+    if (QFontInfo(p.dlg.font()).family() == "AR PL UMing CN") {
+        EXPECT_EQ(units.BaseX(), 6);
+        EXPECT_EQ(units.BaseY(), 12);
+        EXPECT_EQ(p.dlg.size(), QSize(312, 416));
+    }
+    EXPECT_EQ(p.dlg.size(), QSize(units.X(kDialogWidthDu), units.Y(kDialogHeightDu)));
+
+    // Labels and group boxes are found by text and position; controls with an ID by that.
+    QList<QWidget*> unnamed;
+    for (QWidget* w : p.dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->objectName().isEmpty() && (qobject_cast<QLabel*>(w) || w->inherits("QGroupBox"))) {
+            unnamed << w;
+        }
+    }
+    int checked = 0;
+    for (const ControlSpec& spec : kPanelControls) {
+        if (spec.kind == ControlKind::SerialComponent) {
+            continue;
+        }
+        QRect want = units.Rect(spec.x, spec.y, spec.w, spec.h);
+        if (spec.kind == ControlKind::ComboBox) {
+            want.setHeight(units.Y(spec.y + kClosedComboHeightDu) - units.Y(spec.y));
+        }
+        if (spec.kind == ControlKind::Label) {
+            want.setHeight(want.height() + kLabelExtraRows);
+        }
+        QWidget* w = nullptr;
+        if (spec.id > 0) {
+            w = p.Control(spec.id);
+        } else {
+            for (QWidget* candidate : unnamed) {
+                if (candidate->geometry() == want && candidate->accessibleName() == spec.text) {
+                    w = candidate;
+                }
+            }
+        }
+        ASSERT_NE(w, nullptr) << spec.id << " " << spec.text;
+        EXPECT_EQ(w->geometry(), want) << spec.id << " " << spec.text;
+        EXPECT_TRUE(p.dlg.rect().contains(w->geometry())) << spec.text << " lies outside the window";
+        ++checked;
+    }
+    EXPECT_EQ(checked, 48);
+}
+
+TEST(PanelWindow, TabOrderIsCreationOrderAndEveryControlHasAName)
+{
+    Panel p;
+    QStringList expected;
+    for (const ControlSpec& spec : kPanelControls) {
+        if (spec.id > 0 && spec.kind != ControlKind::SerialComponent) {
+            expected << QStringLiteral("ctl%1").arg(spec.id);
+        }
+    }
+    QStringList order;
+    QWidget* first = p.Control(1017);
+    QWidget* w = first;
+    do {
+        if (w->focusPolicy() != Qt::NoFocus && w->parentWidget() == &p.dlg) {
+            order << w->objectName();
+        }
+        w = w->nextInFocusChain();
+    } while (w != first && order.size() < 100);
+    EXPECT_EQ(order.join(' ').toStdString(), expected.join(' ').toStdString());
+
+    const std::pair<int, const char*> names[] = {
+        {1010, "L9 ATT_DL"}, {1009, "ISO TIME"}, {1029, "L7 UL ISO ADJ"}, {1017, "SMART Switch ON"},
+        {1018, "SMART Switch OFF"}, {1024, "Sleep Mode OFF"}, {1030, "L9_PA_SW OFF"}, {1033, "L7_PA_SW ON"},
+        {1007, "Baud Rate"}, {1008, "COM"}, {1012, "Start"}, {1014, "Set"},
+    };
+    for (const auto& [id, name] : names) {
+        EXPECT_EQ(p.Control(id)->accessibleName(), name) << id;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), p.Control(1017)) << "the first tab stop has the focus at start";
+}
+
+TEST(PanelWindow, CommandsBeforeStartSendNothing)
+{
+    for (int id : {IDC_SEARCH, IDC_SET, IDC_SAVE}) {
+        Panel p;
+        p.ClickSwitch(SwitchField::L9PaSw, kSwitchOn);
+        p.Click(id);
+        EXPECT_EQ(p.Texts(), QStringList({"Please Click START"})) << id;
+        EXPECT_EQ(p.boxes.front().first, QMessageBox::Warning);
+        EXPECT_FALSE(p.dlg.Comm().PortOpen()) << id;
+        EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L9PaSw), kSwitchNone) << "a refused Set stores nothing";
+    }
+}
+
+TEST(PanelWindow, EnterPressesSetUnlessAPushButtonHasTheFocus)
+{
+    struct Case {
+        int focus;
+        int pressed;
+    };
+    const Case cases[] = {
+        {1010, IDC_SET}, {1029, IDC_SET}, {1017, IDC_SET}, {IDC_BAUD, IDC_SET}, {IDC_SEARCH, IDC_SEARCH},
+        {IDC_SAVE, IDC_SAVE},
+    };
+    for (const Case& c : cases) {
+        Panel p;
+        QSignalSpy set(p.dlg.Controls().set, &QPushButton::clicked);
+        QSignalSpy search(p.dlg.Controls().search, &QPushButton::clicked);
+        QSignalSpy save(p.dlg.Controls().save, &QPushButton::clicked);
+        QWidget* target = p.Control(c.focus);
+        target->setFocus();
+        QWidget* receiver = QApplication::focusWidget();
+        ASSERT_NE(receiver, nullptr);
+        QTest::keyClick(receiver, Qt::Key_Return);
+        EXPECT_EQ(set.count(), c.pressed == IDC_SET ? 1 : 0) << "focus on " << c.focus;
+        EXPECT_EQ(search.count(), c.pressed == IDC_SEARCH ? 1 : 0) << "focus on " << c.focus;
+        EXPECT_EQ(save.count(), c.pressed == IDC_SAVE ? 1 : 0) << "focus on " << c.focus;
+        EXPECT_EQ(p.dlg.Controls().baud->count(), 2) << "Enter never adds typed text to a list";
+    }
+}
+
+TEST(PanelWindow, EscapeClosesTheWindow)
+{
+    Panel p;
+    QSignalSpy rejected(&p.dlg, &QDialog::rejected);
+    QTest::keyClick(p.Control(1010), Qt::Key_Escape);
+    EXPECT_EQ(rejected.count(), 1);
+    EXPECT_FALSE(p.dlg.isVisible());
+}
+
+TEST(PanelWindow, StartNeedsAListItem)
+{
+    struct Case {
+        const char* name;
+        int list;
+        const char* typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"typed baud", IDC_BAUD, "115200", "Choose a baud rate from the \"Baud Rate\" list."},
+        {"emptied baud", IDC_BAUD, "", "Choose a baud rate from the \"Baud Rate\" list."},
+        {"typed port", IDC_PORT, "9", "Choose a port number from the \"COM\" list."},
+    };
+    for (const Case& c : cases) {
+        Panel p;
+        auto* list = qobject_cast<QComboBox*>(p.Control(c.list));
+        list->lineEdit()->selectAll();
+        QTest::keyClick(list->lineEdit(), Qt::Key_Delete);
+        QTest::keyClicks(list->lineEdit(), c.typed);
+        p.Click(IDC_START);
+        EXPECT_EQ(p.Texts(), QStringList({c.message})) << c.name;
+        EXPECT_FALSE(p.dlg.Started()) << c.name;
+        EXPECT_FALSE(p.dlg.Comm().PortOpen()) << c.name;
+        EXPECT_TRUE(p.dlg.Controls().start->isEnabled()) << c.name;
+        EXPECT_FALSE(p.dlg.Controls().stop->isEnabled()) << c.name;
+    }
+}
+
+TEST(PanelWindow, PortErrorIsShownAndChangesNothing)
+{
+    qputenv("Q42_COM3", "/dev/q42-unplugged-adapter");
+    Panel p;
+    p.dlg.Controls().port->setCurrentIndex(2);
+    p.Click(IDC_START);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].first, QMessageBox::Critical);
+    EXPECT_TRUE(p.boxes[0].second.contains("COM3")) << p.boxes[0].second.toStdString();
+    EXPECT_TRUE(p.boxes[0].second.contains("/dev/q42-unplugged-adapter")) << p.boxes[0].second.toStdString();
+    EXPECT_TRUE(p.boxes[0].second.contains("does not exist"));
+    EXPECT_FALSE(p.dlg.Started());
+    EXPECT_TRUE(p.dlg.Controls().start->isEnabled());
+    EXPECT_TRUE(p.dlg.Controls().port->isEnabled());
+    EXPECT_FALSE(p.dlg.Controls().stop->isEnabled());
+    qunsetenv("Q42_COM3");
+}
+
+TEST(PanelWindow, PortListTooltipNamesTheDevice)
+{
+    qputenv("Q42_COM2", "/dev/pts/q42-tooltip");
+    Panel p;
+    auto* list = qobject_cast<QComboBox*>(p.Control(IDC_PORT));
+    list->setCurrentIndex(1);
+    QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), list->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(list, &tip);
+    EXPECT_EQ(list->itemData(1, Qt::ToolTipRole).toString(), "COM2 opens /dev/pts/q42-tooltip");
+    EXPECT_EQ(list->toolTip(), "COM2 opens /dev/pts/q42-tooltip");
+    qunsetenv("Q42_COM2");
+}
+
+}  // namespace
+}  // namespace q42

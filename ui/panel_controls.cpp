@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+#include "panel_controls.h"
+
+#include <QButtonGroup>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+#include "port_number_list.h"
+
+namespace q42 {
+
+namespace {
+
+template <std::size_t N>
+int IndexOf(const std::array<int, N>& ids, int id)
+{
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    return it == ids.end() ? -1 : static_cast<int>(it - ids.begin());
+}
+
+QComboBox* MakeList(int id, QWidget* parent)
+{
+    QComboBox* list = id == IDC_PORT ? new PortNumberList(parent) : new QComboBox(parent);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes an item
+    if (id == IDC_BAUD) {
+        for (const char* item : kBaudItems) {
+            list->addItem(QString::fromLatin1(item));
+        }
+        list->setAccessibleName(QStringLiteral("Baud Rate"));
+    } else {
+        for (const char* item : kPortItems) {
+            list->addItem(QString::fromLatin1(item));
+        }
+        list->setAccessibleName(QStringLiteral("COM"));
+    }
+    return list;
+}
+
+}  // namespace
+
+PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
+{
+    PanelControls c;
+    for (int s = 0; s < kSwitchFieldCount; ++s) {
+        c.switches[static_cast<std::size_t>(s)] = new QButtonGroup(dialog);
+    }
+    QList<QWidget*> behind;  // group boxes go under the radio buttons they frame
+
+    for (const ControlSpec& spec : kPanelControls) {
+        const QString text = QString::fromUtf8(spec.text);
+        QWidget* widget = nullptr;
+        QRect rect = units.Rect(spec.x, spec.y, spec.w, spec.h);
+        switch (spec.kind) {
+        case ControlKind::SerialComponent:
+            continue;  // the serial component shows nothing
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, dialog);
+            // Text hangs from the top as on the unit's original window. This font draws its underscore
+            // one row below its height, so the label gets two rows more for "L9 ATT_DL" to show whole.
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            rect.setHeight(rect.height() + kLabelExtraRows);
+            widget = label;
+            break;
+        }
+        case ControlKind::GroupBox:
+            widget = new QGroupBox(text, dialog);
+            behind << widget;
+            break;
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(text, dialog);
+            button->setAutoDefault(true);  // Enter presses the focused push button
+            widget = button;
+            break;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(dialog);
+            const int field = IndexOf(kFieldIds, spec.id);
+            c.fields[static_cast<std::size_t>(field)] = edit;
+            edit->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<TextField>(field))));
+            widget = edit;
+            break;
+        }
+        case ControlKind::ComboBox: {
+            QComboBox* list = MakeList(spec.id, dialog);
+            (spec.id == IDC_BAUD ? c.baud : c.port) = list;
+            rect.setHeight(units.Y(spec.y + kClosedComboHeightDu) - units.Y(spec.y));
+            widget = list;
+            break;
+        }
+        case ControlKind::Radio: {
+            auto* radio = new QRadioButton(text, dialog);
+            const int on = IndexOf(kSwitchOnIds, spec.id);
+            const int sw = on >= 0 ? on : IndexOf(kSwitchOffIds, spec.id);
+            c.switches[static_cast<std::size_t>(sw)]->addButton(radio, on >= 0 ? kSwitchOn : kSwitchOff);
+            radio->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<SwitchField>(sw))) + ' ' + text);
+            widget = radio;
+            break;
+        }
+        }
+        if (spec.id > 0) {
+            widget->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
+            c.byId.insert(spec.id, widget);
+        }
+        if (widget->accessibleName().isEmpty()) {
+            widget->setAccessibleName(text);
+        }
+        widget->setGeometry(rect);
+    }
+    for (QWidget* w : behind) {
+        w->lower();
+    }
+    c.start = qobject_cast<QPushButton*>(c.byId.value(IDC_START));
+    c.stop = qobject_cast<QPushButton*>(c.byId.value(IDC_STOP));
+    c.set = qobject_cast<QPushButton*>(c.byId.value(IDC_SET));
+    c.search = qobject_cast<QPushButton*>(c.byId.value(IDC_SEARCH));
+    c.save = qobject_cast<QPushButton*>(c.byId.value(IDC_SAVE));
+    c.set->setDefault(true);
+    return c;
+}
+
+int SwitchChoiceOf(const QButtonGroup* pair)
+{
+    return pair->checkedId();  // -1 when neither button is selected
+}
+
+void ShowSwitchChoice(QButtonGroup* pair, int choice)
+{
+    // An exclusive group cannot show "neither"; lift exclusivity while clearing.
+    pair->setExclusive(false);
+    for (QAbstractButton* button : pair->buttons()) {
+        button->setChecked(pair->id(button) == choice);
+    }
+    pair->setExclusive(true);
+}
+
+QString SelectedItemText(const QComboBox* list)
+{
+    const int index = list->currentIndex();
+    if (index < 0 || list->currentText() != list->itemText(index)) {
+        return {};
+    }
+    return list->itemText(index);
+}
+
+}  // namespace q42

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// The "VARNEK-Q42" window: thin glue between the controls, the serial component, the receive
+// path and the protocol functions.
+#pragma once
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+#include "answer.h"
+#include "mscomm.h"
+#include "panel_controls.h"
+#include "receive_accumulator.h"
+
+namespace q42 {
+
+inline constexpr char kPanelCaption[] = "VARNEK-Q42";
+
+class CPanelDlg : public QDialog, public AnswerSink {
+    Q_OBJECT
+
+public:
+    // Shows a modal box and returns once it is closed. Tests swap it for one that records.
+    using MessagePresenter = std::function<void(QMessageBox::Icon icon, const QString& text)>;
+
+    explicit CPanelDlg(QWidget* parent = nullptr);
+
+    // AnswerSink
+    void SetFieldText(TextField field, const std::string& text) override;
+    void SetSwitchChoice(SwitchField field, int choice) override;
+    void RefreshSwitches() override;
+    void ShowMessage(const std::string& text) override;
+
+    // The switch buttons' selection becomes the stored choices.
+    void ReadSwitchChoices();
+    QString FieldText(TextField field) const;
+
+    void SetMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+    const PanelControls& Controls() const { return m_controls; }
+    bool Started() const { return m_started; }
+    int SwitchChoice(SwitchField field) const { return m_switchChoice[static_cast<std::size_t>(field)]; }
+    CMSComm& Comm() { return m_comm; }
+    const ReceiveAccumulator& Receive() const { return m_receive; }
+    bool TickRunning() const { return m_tick.isActive(); }
+
+    void OnStart();
+    void OnStop();
+    void OnSet();
+    void OnSearch();
+    void OnSave();
+    void OnCommEvent();
+    void OnTimerTick();
+
+private:
+    void OnInitDialog();
+    void EnterStartedState(bool started);
+    bool RefuseUnlessStarted();
+    void Send(int nibbles);
+    void ShowBox(QMessageBox::Icon icon, const QString& text);
+    void ShowBoxLater(QMessageBox::Icon icon, const QString& text);
+    // Runs a command; a serial error ends it and is shown in an error box, state untouched.
+    void Dispatch(void (CPanelDlg::*handler)());
+
+    PanelControls m_controls;
+    CMSComm m_comm;
+    ReceiveAccumulator m_receive{*this};
+    QTimer m_tick;
+    std::array<int, kSwitchFieldCount> m_switchChoice{kSwitchNone, kSwitchNone, kSwitchNone, kSwitchNone};
+    bool m_started = false;
+    MessagePresenter m_presenter;
+};
+
+}  // namespace q42
