@@ -14,7 +14,7 @@ sim=$!
 panel=
 cleanup() { kill $panel $sim $xvfb 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- unit log"; cat "$work/sim.log"; exit 1; }
+fail() { echo "FAIL: $*"; echo "--- unit log"; cat "$work/sim.log"; echo "--- panel log"; tail -n 60 "$work/panel.log"; exit 1; }
 
 for _ in $(seq 100); do [ -s "$work/sim.out" ] && xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 export Q42_COM1=$(head -n1 "$work/sim.out")
