@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, then the
-# whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+# Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
+# suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, and a bounded
+# libFuzzer run over the receive path.
 # Installs whatever is missing first (Debian 12).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,3 +20,8 @@ echo "== build and test under sanitizers"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+echo "== fuzz the receive path for ${Q42_FUZZ_SECONDS:-60} s"
+cmake --preset fuzz -DQ42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-60}" >/dev/null
+cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer
+ctest --preset fuzz

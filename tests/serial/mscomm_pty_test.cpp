@@ -4,7 +4,10 @@
 
 #include <QTimer>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -232,6 +235,50 @@ TEST(MSCommPty, OpenErrorsNameTheDeviceAndTheCure)
             }
         }
     }
+}
+
+TEST(MSCommPty, PermissionDeniedNamesTheDialoutGroup)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making permission fail for real needs root, to drop to an unprivileged user";
+    }
+    SimProcess sim;
+    ASSERT_TRUE(sim.Started());
+    sim.Wire(1);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The pseudo-terminal belongs to root and the tty group; user "nobody" is in neither.
+        ::close(pipeFds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(3);
+        }
+        std::string text = "opened";
+        try {
+            CMSComm comm;
+            comm.CommPort(1);
+            comm.PortOpen(true);
+        } catch (const CommError& e) {
+            text = e.what();
+        }
+        const ssize_t written = ::write(pipeFds[1], text.data(), text.size());
+        ::_exit(written == static_cast<ssize_t>(text.size()) ? 0 : 4);
+    }
+    ::close(pipeFds[1]);
+    std::string text;
+    char buf[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) {
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_NE(text.find("permission denied"), std::string::npos) << text;
+    EXPECT_NE(text.find("dialout"), std::string::npos) << text;
+    EXPECT_NE(text.find(sim.Device().toStdString()), std::string::npos) << text;
 }
 
 TEST(MSCommPty, StaleInputIsDroppedAtOpen)
