@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
   clang libclang-rt-dev
   fonts-arphic-uming
   xvfb xauth x11-utils xdotool

@@ -23,6 +23,7 @@
 namespace {
 
 using q42::sim::SimOptions;
+using Clock = std::chrono::steady_clock;
 
 volatile sig_atomic_t g_stop = 0;
 
@@ -145,6 +146,9 @@ int Run(const SimOptions& o)
 
     q42::sim::UnitModel unit;
     std::string pending;
+    // When the first byte of the frame being received came: a real unit has the whole frame only
+    // after its line time, so the answer never starts earlier than that.
+    Clock::time_point frameStarted{};
     int answered = 0;
     auto hangUp = [&]() {
         Log(o, "hang-up", "");
@@ -164,10 +168,16 @@ int Run(const SimOptions& o)
         if (n <= 0) {
             continue;
         }
+        if (pending.empty()) {
+            frameStarted = Clock::now();
+        }
         pending.append(buf, static_cast<std::size_t>(n));
         for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
             std::string line = pending.substr(0, end);
             pending.erase(0, end + 2);
+            const auto lineTime = std::chrono::duration<double>(static_cast<double>(end + 2) * 10.0 / o.baud);
+            std::this_thread::sleep_until(frameStarted + std::chrono::duration_cast<Clock::duration>(lineTime));
+            frameStarted = Clock::now();
             const std::size_t colon = line.rfind(':');
             line = colon == std::string::npos ? line : line.substr(colon);
             Log(o, "got", line);
@@ -185,6 +195,12 @@ int Run(const SimOptions& o)
             const std::size_t limit = last && o.hangupAtByte ? *o.hangupAtByte : text.size();
             Log(o, "answer", text.substr(0, limit));
             SendPaced(master, text, limit, o);
+            if (o.timestamps) {
+                std::printf("sent %lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                                      Clock::now().time_since_epoch())
+                                                                      .count()));
+                std::fflush(stdout);
+            }
             if (last) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 return hangUp();

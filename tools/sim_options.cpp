@@ -10,7 +10,8 @@ const char kSimUsage[] =
     "Plays a VARNEK-Q42 radio unit on a new pseudo-terminal. The first line printed is the\n"
     "terminal's device path; point q42-panel at it with Q42_COM1=<path>.\n"
     "The unit answers a query with its 62 stored bytes, a set by storing the values and\n"
-    "answering one byte, and a save with one byte. It runs until interrupted.\n"
+    "answering one byte, and a save with one byte, once the frame would have finished\n"
+    "arriving at the chosen baud rate. It runs until interrupted.\n"
     "\n"
     "Line:\n"
     "  --baud N           pace answers at the line time of N baud, 8n1 (default 57600)\n"
@@ -28,6 +29,8 @@ const char kSimUsage[] =
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
     "Other:\n"
     "  --verbose          log every frame to standard error\n"
+    "  --timestamps       print 'sent <ns>' (CLOCK_MONOTONIC) on standard output when an\n"
+    "                     answer's last byte is on the line\n"
     "  --help             show this text\n"
     "\n"
     "Exit status: 0 after an interrupt or a hang-up, 1 when no terminal could be made,\n"
@@ -101,6 +104,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             o.noAnswer = true;
         } else if (a == "--verbose") {
             o.verbose = true;
+        } else if (a == "--timestamps") {
+            o.timestamps = true;
         } else if (a == "--baud") {
             if (!value(v)) return r;
             if (!ParseNumber(v, o.baud, 50, 4000000)) return bad(v, "a baud rate from 50 to 4000000");

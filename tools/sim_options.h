@@ -22,6 +22,7 @@ struct SimOptions {
     bool crOnly = false;
     bool twice = false;
     bool verbose = false;
+    bool timestamps = false;  // print the monotonic time of each answer's last byte
     bool help = false;
 };
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app_icon.h"
 
+#include <QIconEngine>
 #include <QPainter>
+
+#include <algorithm>
 #include <QPainterPath>
 
 namespace q42 {
@@ -44,13 +47,35 @@ QPixmap DrawAppIcon(int size)
     return pixmap;
 }
 
+namespace {
+
+// Draws the icon at whatever size is asked for, when it is asked for: nothing is drawn at start-up.
+class DrawnIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->drawPixmap(rect, DrawAppIcon(std::min(rect.width(), rect.height())));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        return DrawAppIcon(std::min(size.width(), size.height()));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+    // The window manager is handed every listed size at start-up; larger ones are drawn on request.
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {{16, 16}, {32, 32}, {48, 48}}; }
+    QIconEngine* clone() const override { return new DrawnIconEngine; }
+    QString key() const override { return QStringLiteral("q42-drawn"); }
+};
+
+}  // namespace
+
 QIcon AppIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(DrawAppIcon(size));
-    }
-    return icon;
+    return QIcon(new DrawnIconEngine);
 }
 
 }  // namespace q42

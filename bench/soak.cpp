@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+// Soak: thousands of Set and Search round trips through the real serial component and the receive
+// path against the simulated unit. Counts missed and wrong answers and watches resident memory.
+//   q42-soak [--rounds N] [--baud B] [--tick-ms T]
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <random>
+
+#include "bench_support.h"
+#include "frame_codec.h"
+#include "mscomm.h"
+#include "payloads.h"
+#include "receive_accumulator.h"
+
+namespace {
+
+using namespace q42;
+
+struct SoakSink : AnswerSink {
+    DeviceSettings shown;
+    int successes = 0;
+    int searchSuccesses = 0;
+    void SetFieldText(TextField field, const std::string& text) override { shown.Text(field) = text; }
+    void SetSwitchChoice(SwitchField field, int choice) override { shown.Switch(field) = choice; }
+    void RefreshSwitches() override {}
+    void ShowMessage(const std::string& text) override
+    {
+        (text == kSearchSuccessText ? searchSuccesses : successes)++;
+    }
+};
+
+DeviceSettings RandomSettings(std::mt19937& rng)
+{
+    DeviceSettings s;
+    s.iso_time = std::to_string(rng() % 1093);
+    for (int f = 1; f < kTextFieldCount; ++f) {
+        s.Text(static_cast<TextField>(f)) = std::to_string(rng() % 256);
+    }
+    for (int w = 0; w < kSwitchFieldCount; ++w) {
+        s.Switch(static_cast<SwitchField>(w)) = static_cast<int>(rng() % 2);
+    }
+    return s;
+}
+
+bool SameAsSent(const DeviceSettings& sent, const DeviceSettings& shown)
+{
+    for (int f = 0; f < kTextFieldCount; ++f) {
+        if (sent.Text(static_cast<TextField>(f)) != shown.Text(static_cast<TextField>(f))) {
+            return false;
+        }
+    }
+    for (int w = 0; w < kSwitchFieldCount; ++w) {
+        if (sent.Switch(static_cast<SwitchField>(w)) != shown.Switch(static_cast<SwitchField>(w))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int rounds = 10000;
+    QString baud = QStringLiteral("57600");
+    int tickMs = kReceiveTickMs;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--rounds") rounds = args[i + 1].toInt();
+        else if (args[i] == "--baud") baud = args[i + 1];
+        else if (args[i] == "--tick-ms") tickMs = args[i + 1].toInt();
+    }
+
+    bench::UnitProcess unit({"--baud", baud});
+    qputenv("Q42_COM1", unit.Device().toLocal8Bit());
+    CMSComm comm;
+    SoakSink sink;
+    ReceiveAccumulator acc(sink);
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(tickMs);
+    QObject::connect(&tick, &QTimer::timeout, [&] { acc.OnTimerTick(); });
+    QObject::connect(&comm, &CMSComm::OnComm, [&] {
+        const int kind = comm.CommEvent();
+        const QByteArray in = kind == CMSComm::comEvReceive ? comm.Input() : QByteArray();
+        acc.OnCommEvent(kind, std::span(reinterpret_cast<const std::uint8_t*>(in.constData()),
+                                        static_cast<std::size_t>(in.size())));
+    });
+    acc.InitReceive();
+    tick.start();
+    comm.CommPort(1);
+    comm.PortOpen(true);
+    comm.Settings(baud + ",n,8,1");
+    comm.RThreshold(1);
+
+    std::mt19937 rng(1);
+    int missed = 0;
+    int wrong = 0;
+    long rssStart = 0;
+    const auto started = bench::MonotonicNs();
+    for (int round = 0; round < rounds; ++round) {
+        const DeviceSettings sent = RandomSettings(rng);
+        const int acks = sink.successes;
+        EncodeFrame(BuildSetPayload(sent));
+        comm.Output(FrameTextView());
+        missed += !bench::RunUntil([&] { return sink.successes > acks; }, std::chrono::seconds(3));
+
+        const int searches = sink.searchSuccesses;
+        sink.shown = DeviceSettings{};
+        EncodeFrame(BuildQueryPayload());
+        comm.Output(FrameTextView());
+        if (!bench::RunUntil([&] { return sink.searchSuccesses > searches; }, std::chrono::seconds(3))) {
+            ++missed;
+        } else if (!SameAsSent(sent, sink.shown)) {
+            ++wrong;
+        }
+        if (round == 99) {
+            rssStart = bench::ResidentKiB();  // after the first hundred, once every cache is warm
+        }
+        if ((round + 1) % 1000 == 0) {
+            std::fprintf(stderr, "soak: %d rounds, %d missed, %d wrong, %ld KiB resident\n", round + 1, missed, wrong,
+                         bench::ResidentKiB());
+        }
+    }
+    const double seconds = static_cast<double>(bench::MonotonicNs() - started) / 1e9;
+    const long rssEnd = bench::ResidentKiB();
+    std::printf("soak: %d Set+Search rounds at %s baud, tick %d ms, in %.0f s\n", rounds, baud.toLatin1().constData(),
+                tickMs, seconds);
+    std::printf("soak: missed answers %d, wrong answers %d\n", missed, wrong);
+    std::printf("soak: resident memory after 100 rounds %ld KiB, at the end %ld KiB, growth %ld KiB\n", rssStart, rssEnd,
+                rssEnd - rssStart);
+    return missed == 0 && wrong == 0 ? 0 : 1;
+}
