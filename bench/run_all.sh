@@ -12,19 +12,11 @@ scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)" >/dev/null
 bin=$PWD/build/bin
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work
-export DISPLAY=:$((400 + $$ % 200))
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids=($!)
-cleanup() { kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-"$bin/q42-unit-sim" >"$work/sim.out" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-export Q42_COM1=$(head -n1 "$work/sim.out")
+. scripts/lib/x11.sh
+trap x11_cleanup EXIT
+work=$X11_WORK
+x11_start_display
+x11_start_unit "$bin"
 
 # CPU time in ns and context switches (each a wake-up) of every thread of a process.
 cost() {
@@ -41,7 +33,6 @@ idle() {  # PID -> "cpu-percent wakeups-per-second" over IDLE_SECONDS
   read -r c0 w0 < <(cost "$1"); sleep "$IDLE_SECONDS"; read -r c1 w1 < <(cost "$1")
   awk -v c="$((c1 - c0))" -v w="$((w1 - w0))" -v s="$IDLE_SECONDS" 'BEGIN {printf "%.3f %.1f\n", c / (s * 1e9) * 100, w / s}'
 }
-window_of() { for _ in $(seq 100); do xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 && return; sleep 0.05; done; }
 
 echo "== protocol" >&2
 "$bin/q42-protocol-bench" --benchmark_format=csv 2>/dev/null | awk -F, '/^"BM_/ {gsub(/"/, "", $1); printf "%s %.0f\n", $1, $4}' >"$work/protocol"
@@ -51,14 +42,13 @@ read -r _ bare_map _ bare_map_min _ bare_map_max _ bare_rss _ < <("$bin/q42-map-
 read -r _ panel_map _ panel_map_min _ panel_map_max _ panel_rss _ < <("$bin/q42-map-time" "$RUNS" "$bin/q42-panel")
 
 echo "== idle cost, $IDLE_SECONDS s each" >&2
-"$bin/q42-panel" & panel=$!; pids+=($panel)
-win=$(window_of '^VARNEK-Q42$')
-read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
-xdotool mousemove $((ox + 210)) $((oy + 21)) click 1   # Start
+"$bin/q42-panel" 2>/dev/null & panel=$!; X11_PIDS+=($panel)
+x11_origin "$(x11_window '^VARNEK-Q42$')"
+x11_click_du 115 7 50 14   # Start
 sleep 2
 read -r panel_cpu panel_wake < <(idle "$panel")
 kill "$panel"
-"$bin/q42-bare-dialog" --timer & bare=$!; pids+=($bare); window_of '^bare dialog$' >/dev/null; sleep 1
+"$bin/q42-bare-dialog" --timer 2>/dev/null & bare=$!; X11_PIDS+=($bare); x11_window '^bare dialog$' >/dev/null; sleep 1
 read -r bare_cpu bare_wake < <(idle "$bare")
 kill "$bare"
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing q42-panel needs on Debian 12.
+# Installs what building, running and testing q42-panel needs on Debian 12; with --packaging also
+# what building and checking the Debian package needs.
 # Idempotent: packages already present are not touched, and apt is only asked when something is missing.
 set -euo pipefail
 
@@ -11,6 +12,9 @@ packages=(
   fonts-arphic-uming
   xvfb xauth x11-utils xdotool
 )
+if [ "${1:-}" = "--packaging" ]; then
+  packages+=(dpkg-dev desktop-file-utils appstream man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -33,6 +33,18 @@ QString SimProcess::ErrorOutput()
     return QString::fromLocal8Bit(m_process.readAllStandardError());
 }
 
+QStringList SimProcess::FramesReceived()
+{
+    m_log += ErrorOutput();
+    QStringList frames;
+    for (const QString& line : m_log.split('\n')) {
+        if (line.startsWith(QStringLiteral("q42-unit-sim: got "))) {
+            frames << line.mid(18);
+        }
+    }
+    return frames;
+}
+
 void SimProcess::Wire(int portNumber) const
 {
     qputenv(QStringLiteral("Q42_COM%1").arg(portNumber).toLatin1().constData(), m_device.toLocal8Bit());

@@ -19,6 +19,8 @@ public:
     bool Started() const { return !m_device.isEmpty(); }
     QString Device() const { return m_device; }
     QString ErrorOutput();
+    // The frames the unit logged as received (it must run with --verbose), oldest first, without CR LF.
+    QStringList FramesReceived();
 
     // Points port number n at this unit through Q42_COM<n>.
     void Wire(int portNumber = 1) const;
@@ -27,6 +29,7 @@ public:
 private:
     QProcess m_process;
     QString m_device;
+    QString m_log;
 };
 
 // Runs the event loop until done() holds or the time is up; returns done().

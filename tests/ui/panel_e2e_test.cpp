@@ -23,19 +23,6 @@ using test::Pump;
 using test::SimProcess;
 using test::WaitFor;
 
-// What the simulated unit says it received, one frame a line, without CR LF.
-QStringList FramesGot(SimProcess& sim, QString& log)
-{
-    log += sim.ErrorOutput();
-    QStringList frames;
-    for (const QString& line : log.split('\n')) {
-        if (line.startsWith("q42-unit-sim: got ")) {
-            frames << line.mid(18);
-        }
-    }
-    return frames;
-}
-
 QString SetFrameFor(const DeviceSettings& s)
 {
     const std::size_t length = EncodeFrame(BuildSetPayload(s));
@@ -45,7 +32,6 @@ QString SetFrameFor(const DeviceSettings& s)
 struct Bench {
     SimProcess sim;
     Panel panel;
-    QString log;
 
     explicit Bench(QStringList options = {})
         : sim((options << "--verbose"))
@@ -61,7 +47,7 @@ struct Bench {
     {
         return WaitFor([&] { return panel.Count(text) >= count; });
     }
-    QStringList Frames() { return FramesGot(sim, log); }
+    QStringList Frames() { return sim.FramesReceived(); }
 };
 
 TEST(PanelEndToEnd, StartStopStateTable)

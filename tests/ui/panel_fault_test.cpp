@@ -38,17 +38,6 @@ int Errors(const Panel& p)
                                           [](const auto& box) { return box.first == QMessageBox::Critical; }));
 }
 
-QStringList FramesGot(const QString& log)
-{
-    QStringList frames;
-    for (const QString& line : log.split('\n')) {
-        if (line.startsWith("q42-unit-sim: got ")) {
-            frames << line.mid(18);
-        }
-    }
-    return frames;
-}
-
 // Stop, wire a well-behaved unit to port 1, Start and Search: the tool must still read it correctly.
 void ExpectCleanSearch(Panel& p, const char* after)
 {
@@ -103,7 +92,7 @@ TEST(PanelFaults, HostileAnswers)
         const bool filled = c.command == IDC_SEARCH && answered == 1;
         EXPECT_EQ(Fields(p), filled ? kFactoryFields : QStringList(9, "")) << c.name;
         EXPECT_EQ(Errors(p), 0) << c.name;
-        EXPECT_EQ(FramesGot(sim.ErrorOutput()), QStringList({c.command == IDC_SEARCH ? kQueryFrame : ":FF06"}))
+        EXPECT_EQ(sim.FramesReceived(), QStringList({c.command == IDC_SEARCH ? kQueryFrame : ":FF06"}))
             << c.name;
         ExpectCleanSearch(p, c.name);
     }

@@ -4,22 +4,15 @@
 # Checks what the unit received, byte for byte.
 set -euo pipefail
 bin=${1:?usage: x11_drive_test.sh BIN_DIR}
-work=$(mktemp -d)
-export DISPLAY=:$((200 + $$ % 300))
-export XDG_RUNTIME_DIR=$work
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-"$bin/q42-unit-sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
-sim=$!
-panel=
-cleanup() { kill $panel $sim $xvfb 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- unit log"; cat "$work/sim.log"; echo "--- panel log"; tail -n 60 "$work/panel.log"; exit 1; }
+. "$(dirname "$0")/../../scripts/lib/x11.sh"
+trap x11_cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- unit log"; cat "$X11_WORK/unit.log"; echo "--- panel log"; tail -n 60 "$X11_WORK/panel.log"; exit 1; }
 
-for _ in $(seq 100); do [ -s "$work/sim.out" ] && xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-export Q42_COM1=$(head -n1 "$work/sim.out")
-QT_QPA_PLATFORM=xcb "$bin/q42-panel" >"$work/panel.log" 2>&1 &
+x11_start_display
+x11_start_unit "$bin" --verbose
+QT_QPA_PLATFORM=xcb "$bin/q42-panel" >"$X11_WORK/panel.log" 2>&1 &
 panel=$!
+X11_PIDS+=($panel)
 
 windows() { xdotool search --onlyvisible --name '^VARNEK-Q42$' 2>/dev/null || true; }
 wait_windows() {  # wait until exactly N windows titled VARNEK-Q42 are shown
@@ -30,10 +23,7 @@ wait_windows 1
 main=$(windows)
 read -r w h < <(xwininfo -id "$main" | awk '/^  Width/{w=$2} /^  Height/{h=$2} END{print w, h}')
 [ "$w" = 312 ] && [ "$h" = 416 ] || fail "window is ${w}x${h}; the dialog font (fonts-arphic-uming) is missing?"
-read -r ox oy < <(xwininfo -id "$main" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
-
-# Dialog units to screen pixels at this font's 6 x 12 base: the centre of a control.
-click_du() { xdotool mousemove $((ox + ($1 + $3 / 2) * 6 / 4)) $((oy + ($2 + $4 / 2) * 12 / 8)) click 1; sleep 0.15; }
+x11_origin "$main"
 focus_main() { xdotool windowfocus --sync "$main"; }
 close_box() {  # the box is the newest VARNEK-Q42 window; Enter presses its OK
   wait_windows 2
@@ -41,27 +31,27 @@ close_box() {  # the box is the newest VARNEK-Q42 window; Enter presses its OK
   xdotool windowfocus --sync "$box" key Return
   wait_windows 1
 }
-got() { grep -c "^q42-unit-sim: got $1\$" "$work/sim.log" || true; }
+got() { grep -c "^q42-unit-sim: got $1\$" "$X11_WORK/unit.log" || true; }
 
 focus_main
-click_du 77 241 40 14                  # Search before Start
+x11_click_du 77 241 40 14                  # Search before Start
 close_box
 [ "$(got '.*')" = 0 ] || fail "a refused Search sent something"
 
-click_du 115 7 50 14                   # Start
-click_du 77 241 40 14                  # Search
+x11_click_du 115 7 50 14                   # Start
+x11_click_du 77 241 40 14                  # Search
 sleep 0.4
 close_box                              # "Search Success!"
 
 focus_main
-click_du 70 69 40 14                   # L9 ATT_DL
+x11_click_du 70 69 40 14                   # L9 ATT_DL
 xdotool key ctrl+a type 12abc
 xdotool key Return                     # Enter in a field is Set
 sleep 0.4
 close_box                              # "Success!"
 
 focus_main
-click_du 122 240 39 14                 # Save
+x11_click_du 122 240 39 14                 # Save
 sleep 0.4
 close_box
 
@@ -70,12 +60,11 @@ xdotool key Escape
 for _ in $(seq 40); do kill -0 "$panel" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$panel" 2>/dev/null && fail "Escape did not end the program"
 wait "$panel" || fail "q42-panel exited with $?"
-panel=
 
 query=':FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01'
 set=':FF23006D0278000021010C0027010A0022010C0028010C004D0100004B0100004E0100004C010000530100002B010100490101007E0101004A0101007F0101'
 [ "$(got "$query")" = 1 ] || fail "the unit did not get exactly one query"
 [ "$(got "$set")" = 1 ] || fail "the unit did not get the set frame with 12abc sent as 0C"
 [ "$(got ':FF06')" = 1 ] || fail "the unit did not get the save frame"
-[ "$(grep -c '^q42-unit-sim: got' "$work/sim.log")" = 3 ] || fail "the unit got frames nobody asked for"
+[ "$(grep -c '^q42-unit-sim: got' "$X11_WORK/unit.log")" = 3 ] || fail "the unit got frames nobody asked for"
 echo "1 passed, 0 failed: q42-panel driven by mouse and keyboard under Xvfb"

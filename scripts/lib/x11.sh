@@ -1,0 +1,54 @@
+# Shared by the scripts that drive the real window under Xvfb: a private display, the simulated
+# unit on port 1, finding windows, and clicking controls by their dialog units.
+# Source it; call x11_cleanup on exit.
+
+X11_PIDS=()
+X11_WORK=$(mktemp -d)
+export XDG_RUNTIME_DIR=$X11_WORK
+
+x11_cleanup() {
+  kill "${X11_PIDS[@]}" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$X11_WORK"
+}
+
+# A private X display of its own.
+x11_start_display() {
+  export DISPLAY=:$((100 + $$ % 800))
+  Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$X11_WORK/xvfb.log" 2>&1 &
+  X11_PIDS+=($!)
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+# q42-unit-sim with the given options; port 1 reaches it. Its log is in $X11_WORK/unit.log.
+x11_start_unit() {
+  local bin=$1; shift
+  "$bin/q42-unit-sim" "$@" >"$X11_WORK/unit.out" 2>"$X11_WORK/unit.log" &
+  X11_PIDS+=($!)
+  for _ in $(seq 100); do [ -s "$X11_WORK/unit.out" ] && break; sleep 0.05; done
+  export Q42_COM1=$(head -n1 "$X11_WORK/unit.out")
+}
+
+# Prints the id of the first shown window whose title matches, waiting up to 5 s.
+x11_window() {
+  local win
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$win" ] && { echo "$win"; return 0; }
+    sleep 0.05
+  done
+  return 1
+}
+
+# Sets X11_OX and X11_OY to the window's top-left corner on the screen.
+x11_origin() {
+  read -r X11_OX X11_OY < <(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+}
+
+# Clicks the centre of a control given in dialog units (x y w h) at the dialog font's 6 x 12 base.
+x11_click_du() {
+  xdotool mousemove $((X11_OX + ($1 + $3 / 2) * 6 / 4)) $((X11_OY + ($2 + $4 / 2) * 12 / 8)) click 1
+  sleep 0.15
+}
