@@ -10,7 +10,7 @@ cmake --build --preset default -j "$(nproc)" --target q42-panel q42-unit-sim q42
 deb=$(ls -t build/q42-panel_*.deb | head -n1)
 
 desktop-file-validate packaging/q42-panel.desktop
-appstreamcli validate --no-net packaging/io.q42panel.Q42Panel.metainfo.xml
+appstreamcli validate --no-net packaging/io.q42panel.panel.metainfo.xml
 for page in docs/man/*.1; do
   MANWIDTH=80 man -l "$page" >/dev/null 2>"$page.err" || { cat "$page.err" >&2; rm -f "$page.err"; exit 1; }
   rm -f "$page.err"
