@@ -14,14 +14,14 @@ export QT_QPA_PLATFORM=offscreen
 echo "== build and test (warnings as errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
-ctest --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs" --no-tests=error
 
 echo "== build and test under sanitizers"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
-ctest --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" --no-tests=error
 
 echo "== fuzz the receive path for ${Q42_FUZZ_SECONDS:-60} s"
 cmake --preset fuzz -DQ42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-60}" >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer
-ctest --preset fuzz
+ctest --preset fuzz --no-tests=error
