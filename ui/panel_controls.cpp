@@ -53,11 +53,11 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
     }
     QList<QWidget*> behind;  // group boxes go under the radio buttons they frame
 
-    for (const ControlSpec& spec : kPanelControls) {
-        const QString text = QString::fromUtf8(spec.text);
+    for (const ControlSpec& control : kPanelControls) {
+        const QString text = QString::fromUtf8(control.text);
         QWidget* widget = nullptr;
-        QRect rect = units.Rect(spec.x, spec.y, spec.w, spec.h);
-        switch (spec.kind) {
+        QRect rect = units.Rect(control.x, control.y, control.w, control.h);
+        switch (control.kind) {
         case ControlKind::SerialComponent:
             continue;  // the serial component shows nothing
         case ControlKind::Label: {
@@ -81,32 +81,32 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
         }
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(dialog);
-            const int field = IndexOf(kFieldIds, spec.id);
+            const int field = IndexOf(kFieldIds, control.id);
             c.fields[static_cast<std::size_t>(field)] = edit;
             edit->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<TextField>(field))));
             widget = edit;
             break;
         }
         case ControlKind::ComboBox: {
-            QComboBox* list = MakeList(spec.id, dialog);
-            (spec.id == IDC_BAUD ? c.baud : c.port) = list;
-            rect.setHeight(units.Y(spec.y + kClosedComboHeightDu) - units.Y(spec.y));
+            QComboBox* list = MakeList(control.id, dialog);
+            (control.id == IDC_BAUD ? c.baud : c.port) = list;
+            rect.setHeight(units.Y(control.y + kClosedComboHeightDu) - units.Y(control.y));
             widget = list;
             break;
         }
         case ControlKind::Radio: {
             auto* radio = new QRadioButton(text, dialog);
-            const int on = IndexOf(kSwitchOnIds, spec.id);
-            const int sw = on >= 0 ? on : IndexOf(kSwitchOffIds, spec.id);
+            const int on = IndexOf(kSwitchOnIds, control.id);
+            const int sw = on >= 0 ? on : IndexOf(kSwitchOffIds, control.id);
             c.switches[static_cast<std::size_t>(sw)]->addButton(radio, on >= 0 ? kSwitchOn : kSwitchOff);
             radio->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<SwitchField>(sw))) + ' ' + text);
             widget = radio;
             break;
         }
         }
-        if (spec.id > 0) {
-            widget->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
-            c.byId.insert(spec.id, widget);
+        if (control.id > 0) {
+            widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
+            c.byId.insert(control.id, widget);
         }
         if (widget->accessibleName().isEmpty()) {
             widget->setAccessibleName(text);

@@ -70,30 +70,30 @@ TEST(PanelWindow, EveryControlWhereItsDialogUnitsPutIt)
         }
     }
     int checked = 0;
-    for (const ControlSpec& spec : kPanelControls) {
-        if (spec.kind == ControlKind::SerialComponent) {
+    for (const ControlSpec& control : kPanelControls) {
+        if (control.kind == ControlKind::SerialComponent) {
             continue;
         }
-        QRect want = units.Rect(spec.x, spec.y, spec.w, spec.h);
-        if (spec.kind == ControlKind::ComboBox) {
-            want.setHeight(units.Y(spec.y + kClosedComboHeightDu) - units.Y(spec.y));
+        QRect want = units.Rect(control.x, control.y, control.w, control.h);
+        if (control.kind == ControlKind::ComboBox) {
+            want.setHeight(units.Y(control.y + kClosedComboHeightDu) - units.Y(control.y));
         }
-        if (spec.kind == ControlKind::Label) {
+        if (control.kind == ControlKind::Label) {
             want.setHeight(want.height() + kLabelExtraRows);
         }
         QWidget* w = nullptr;
-        if (spec.id > 0) {
-            w = p.Control(spec.id);
+        if (control.id > 0) {
+            w = p.Control(control.id);
         } else {
             for (QWidget* candidate : unnamed) {
-                if (candidate->geometry() == want && candidate->accessibleName() == spec.text) {
+                if (candidate->geometry() == want && candidate->accessibleName() == control.text) {
                     w = candidate;
                 }
             }
         }
-        ASSERT_NE(w, nullptr) << spec.id << " " << spec.text;
-        EXPECT_EQ(w->geometry(), want) << spec.id << " " << spec.text;
-        EXPECT_TRUE(p.dlg.rect().contains(w->geometry())) << spec.text << " lies outside the window";
+        ASSERT_NE(w, nullptr) << control.id << " " << control.text;
+        EXPECT_EQ(w->geometry(), want) << control.id << " " << control.text;
+        EXPECT_TRUE(p.dlg.rect().contains(w->geometry())) << control.text << " lies outside the window";
         ++checked;
     }
     EXPECT_EQ(checked, 48);
@@ -103,9 +103,9 @@ TEST(PanelWindow, TabOrderIsCreationOrderAndEveryControlHasAName)
 {
     Panel p;
     QStringList expected;
-    for (const ControlSpec& spec : kPanelControls) {
-        if (spec.id > 0 && spec.kind != ControlKind::SerialComponent) {
-            expected << QStringLiteral("ctl%1").arg(spec.id);
+    for (const ControlSpec& control : kPanelControls) {
+        if (control.id > 0 && control.kind != ControlKind::SerialComponent) {
+            expected << QStringLiteral("ctl%1").arg(control.id);
         }
     }
     QStringList order;
