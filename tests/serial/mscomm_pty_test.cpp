@@ -293,7 +293,7 @@ TEST(MSCommPty, StaleInputIsDroppedAtOpen)
         Pump(5ms);
         first.comm.PortOpen(false);  // the answer arrives with nobody reading
     }
-    Pump(200ms);
+    Pump(500ms);  // at 9600 baud the whole answer is on the line after about 240 ms
     Link link;
     link.Start();
     Pump(400ms);
