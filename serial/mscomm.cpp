@@ -90,14 +90,17 @@ void CMSComm::PortOpen(bool open)
 void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
 {
     const QString port = portLabel();
-    const QString& device = m_deviceName;
+    // Say where the path came from, so a mistyped variable is easy to find.
+    const QString variable = QStringLiteral("Q42_COM%1").arg(m_portNumber);
+    const QString device =
+        SystemEnvironment(variable).isEmpty() ? m_deviceName : QStringLiteral("%1 (set by %2)").arg(m_deviceName, variable);
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         Throw(QStringLiteral("%1: the device %2 does not exist. Plug in the USB serial adapter or choose another "
                              "port number. Port numbers reach now: %3.")
                   .arg(port, device, DescribePortNumbers(SystemSerialPorts(), SystemEnvironment)));
     case QSerialPort::PermissionError:
-        if (QFileInfo::exists(device) && MayAccess(device)) {
+        if (QFileInfo::exists(m_deviceName) && MayAccess(m_deviceName)) {
             Throw(QStringLiteral("%1: the device %2 is busy: another program holds it open (often ModemManager, "
                                  "a serial terminal or a second copy of this tool). Close that program, then press "
                                  "Start again.")
@@ -106,6 +109,9 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
         Throw(QStringLiteral("%1: permission denied on %2. Add your user to the 'dialout' group (sudo usermod -aG "
                              "dialout $USER), log out and back in, then press Start again.")
                   .arg(port, device));
+    case QSerialPort::UnsupportedOperationError:
+        Throw(QStringLiteral("%1: %2 is not a serial device (%3). Choose another port number.")
+                  .arg(port, device, m_port.errorString()));
     default:
         Throw(QStringLiteral("%1: the device %2 could not be opened as a serial port: %3.")
                   .arg(port, device, m_port.errorString()));

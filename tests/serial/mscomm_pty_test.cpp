@@ -209,6 +209,7 @@ TEST(MSCommPty, OpenErrorsNameTheDeviceAndTheCure)
     const Case cases[] = {
         {"missing device", "/dev/q42-no-such-device", false, "57600,n,8,1", "does not exist"},
         {"busy device", sim.Device(), true, "57600,n,8,1", "busy"},
+        {"not a serial device", "/dev/null", false, "57600,n,8,1", "is not a serial device"},
         {"unsupported baud", sim.Device(), false, "115200,n,8,1", "not supported"},
         {"unsupported parity", sim.Device(), false, "9600,e,8,1", "not supported"},
         {"garbage settings", sim.Device(), false, "fast", "not supported"},
@@ -231,7 +232,8 @@ TEST(MSCommPty, OpenErrorsNameTheDeviceAndTheCure)
             EXPECT_NE(text.find(c.expected), std::string::npos) << c.name << ": " << text;
             EXPECT_NE(text.find("COM1"), std::string::npos) << c.name << ": " << text;
             if (std::string(c.settings) == "57600,n,8,1") {
-                EXPECT_NE(text.find(c.device.toStdString()), std::string::npos) << c.name << ": " << text;
+                EXPECT_NE(text.find(c.device.toStdString() + " (set by Q42_COM1)"), std::string::npos)
+                    << c.name << ": " << text;
             }
         }
     }
