@@ -12,13 +12,20 @@ x11_cleanup() {
   rm -rf "$X11_WORK"
 }
 
-# A private X display of its own.
+# A private X display of its own. Xvfb picks a free display number itself (-displayfd), and
+# -noreset keeps it from resetting when its first client (the readiness probe) disconnects, which
+# would refuse the next client for a moment.
 x11_start_display() {
-  export DISPLAY=:$((100 + $$ % 800))
-  Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$X11_WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -nolisten tcp 3>"$X11_WORK/display" >"$X11_WORK/xvfb.log" 2>&1 &
   X11_PIDS+=($!)
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
-  echo "Xvfb did not start on $DISPLAY" >&2
+  for _ in $(seq 100); do
+    if [ -s "$X11_WORK/display" ]; then
+      export DISPLAY=:$(head -n1 "$X11_WORK/display")
+      xdpyinfo >/dev/null 2>&1 && return 0
+    fi
+    sleep 0.05
+  done
+  echo "Xvfb did not start: $(cat "$X11_WORK/xvfb.log")" >&2
   return 1
 }
 
