@@ -9,6 +9,7 @@
 #include <random>
 
 #include "bench_support.h"
+#include "comm_receive.h"
 #include "frame_codec.h"
 #include "mscomm.h"
 #include "payloads.h"
@@ -83,12 +84,7 @@ int main(int argc, char** argv)
     tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(tickMs);
     QObject::connect(&tick, &QTimer::timeout, [&] { acc.OnTimerTick(); });
-    QObject::connect(&comm, &CMSComm::OnComm, [&] {
-        const int kind = comm.CommEvent();
-        const QByteArray in = kind == CMSComm::comEvReceive ? comm.Input() : QByteArray();
-        acc.OnCommEvent(kind, std::span(reinterpret_cast<const std::uint8_t*>(in.constData()),
-                                        static_cast<std::size_t>(in.size())));
-    });
+    QObject::connect(&comm, &CMSComm::OnComm, [&] { DeliverCommEvent(comm, acc); });
     acc.InitReceive();
     tick.start();
     comm.CommPort(1);

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "panel_dlg.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app_icon.h"
 #include "comm_error.h"
+#include "comm_receive.h"
 #include "frame_codec.h"
 #include "payloads.h"
 #include "text_number.h"
@@ -216,10 +216,7 @@ void CPanelDlg::OnSave()
 
 void CPanelDlg::OnCommEvent()
 {
-    const int kind = m_comm.CommEvent();
-    const QByteArray input = kind == CMSComm::comEvReceive ? m_comm.Input() : QByteArray();
-    m_receive.OnCommEvent(kind, std::span(reinterpret_cast<const std::uint8_t*>(input.constData()),
-                                          static_cast<std::size_t>(input.size())));
+    const int kind = DeliverCommEvent(m_comm, m_receive);
     // Restarted at every event, so the quiet gap is exactly 20 ticks from the last one.
     m_tick.start();
     if (kind == CMSComm::comEventDeviceLost) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "comm_error.h"
+#include "comm_receive.h"
 #include "frame_codec.h"
 #include "mscomm.h"
 #include "payloads.h"
@@ -51,11 +52,7 @@ struct Link {
         QObject::connect(&tick, &QTimer::timeout, [this] { acc.OnTimerTick(); });
         QObject::connect(&comm, &CMSComm::OnComm, [this] {
             ++events;
-            const int kind = comm.CommEvent();
-            const QByteArray in = kind == CMSComm::comEvReceive ? comm.Input() : QByteArray();
-            lostEvents += kind == CMSComm::comEventDeviceLost;
-            acc.OnCommEvent(kind, std::span(reinterpret_cast<const std::uint8_t*>(in.constData()),
-                                            static_cast<std::size_t>(in.size())));
+            lostEvents += DeliverCommEvent(comm, acc) == CMSComm::comEventDeviceLost;
         });
         tick.start();
     }
