@@ -42,7 +42,7 @@ BENCHMARK(BM_QueryFrame);
 
 void BM_SetFrame(benchmark::State& state)
 {
-    DeviceSettings s{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn};
+    DeviceSettings s{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn, {}};
     for (auto _ : state) {
         benchmark::DoNotOptimize(EncodeFrame(BuildSetPayload(s)));
         benchmark::ClobberMemory();

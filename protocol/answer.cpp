@@ -29,6 +29,7 @@ void ApplySettings(const std::uint8_t* bytes, std::size_t length, AnswerSink& si
         const auto field = std::get<TextField>(record.source);
         if (field == TextField::IsoTime) {
             const int minutes = bytes[pos] + 256 * bytes[pos + 1];
+            sink.SetIsoTimeMinutes(minutes);
             sink.SetFieldText(field, IntToText(minutes / 60));
         } else {
             sink.SetFieldText(field, IntToText(bytes[pos]));
@@ -58,6 +59,14 @@ AnswerOutcome ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink)
         return AnswerOutcome::Settings;
     }
     return AnswerOutcome::Ignored;
+}
+
+std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer)
+{
+    ReceiveBuffer copy = buffer;
+    std::uint8_t* data = copy.data.data();
+    const std::uint8_t n = ExtractFrame(copy, data, data, kAnswerStart, kAnswerEnd);
+    return n == 0 ? 0 : DecodeHexPairs(data, data, n);
 }
 
 }  // namespace q42

@@ -18,6 +18,8 @@ class AnswerSink {
 public:
     virtual ~AnswerSink() = default;
     virtual void SetFieldText(TextField field, const std::string& text) = 0;
+    // The unit keeps "ISO TIME" in minutes; the form shows whole hours, a copy needs the minutes.
+    virtual void SetIsoTimeMinutes(int /*minutes*/) {}
     // Stores the choice; the buttons show it only after RefreshSwitches.
     virtual void SetSwitchChoice(SwitchField field, int choice) = 0;
     virtual void RefreshSwitches() = 0;
@@ -34,5 +36,9 @@ enum class AnswerOutcome {
 // Interprets the burst held in the buffer; call only with a non-zero count. Every change to the
 // form and the buffer is made before ShowMessage, so a nested call sees a consistent state.
 AnswerOutcome ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink);
+
+// Decoded length of the complete answer frame the buffer holds now, or 0 while there is none (the
+// frame is still arriving, or its digits are not hex). Reads a copy: the buffer is left as it is.
+std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer);
 
 }  // namespace q42

@@ -43,7 +43,7 @@ void WriteRecordValue(NibbleWriter& out, const ParameterRecord& record, const De
     // and only its low bits travel, as the unit has always received them.
     std::int64_t value = TextToInt(settings.Text(field));
     if (field == TextField::IsoTime) {
-        value *= 60;
+        value = settings.iso_time_minutes ? *settings.iso_time_minutes : value * 60;
     }
     const auto bits = static_cast<std::uint64_t>(value);
     for (std::uint8_t b = 0; b < record.length; ++b) {

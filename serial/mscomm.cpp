@@ -47,7 +47,15 @@ CMSComm::~CMSComm()
 
 QString CMSComm::portLabel() const
 {
-    return QStringLiteral("COM%1").arg(m_portNumber);
+    return m_fixedDevice.isEmpty() ? QStringLiteral("COM%1").arg(m_portNumber) : m_fixedDevice;
+}
+
+void CMSComm::CommDevice(const QString& device)
+{
+    if (m_port.isOpen()) {
+        Throw(QStringLiteral("%1: the device cannot change while %2 is open.").arg(portLabel(), m_deviceName));
+    }
+    m_fixedDevice = device;
 }
 
 void CMSComm::CommPort(int portNumber)
@@ -73,7 +81,7 @@ void CMSComm::PortOpen(bool open)
         return;
     }
     // Looked up afresh at every open, so an adapter plugged in after start-up is found.
-    m_deviceName = ResolvePortName(m_portNumber);
+    m_deviceName = m_fixedDevice.isEmpty() ? ResolvePortName(m_portNumber) : m_fixedDevice;
     m_port.setPortName(m_deviceName);
     m_port.setBaudRate(m_baudRate);
     m_port.setDataBits(QSerialPort::Data8);
@@ -85,36 +93,48 @@ void CMSComm::PortOpen(bool open)
     }
     // Bytes the device held before we opened it are not an answer to anything we sent.
     m_port.clear(QSerialPort::AllDirections);
+    // One read arms the driver's receive notification (Wine's serial layer waits for it); on an
+    // empty port it returns nothing, and the bytes it could see were just cleared anyway.
+    m_port.readAll();
 }
 
 void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
 {
-    const QString port = portLabel();
-    // Say where the path came from, so a mistyped variable is easy to find.
-    const QString variable = QStringLiteral("Q42_COM%1").arg(m_portNumber);
-    const QString device =
-        SystemEnvironment(variable).isEmpty() ? m_deviceName : QStringLiteral("%1 (set by %2)").arg(m_deviceName, variable);
+    // "COM1: the device /dev/ttyUSB0" for a port number, saying where the path came from so that a
+    // mistyped variable is easy to find; "/dev/ttyUSB0: the device" when the device was named directly.
+    QString subject = QStringLiteral("%1: the device").arg(m_deviceName);
+    if (m_fixedDevice.isEmpty()) {
+        const QString variable = QStringLiteral("Q42_COM%1").arg(m_portNumber);
+        subject = QStringLiteral("%1: the device %2").arg(portLabel(), m_deviceName);
+        if (!SystemEnvironment(variable).isEmpty()) {
+            subject += QStringLiteral(" (set by %1)").arg(variable);
+        }
+    }
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        Throw(QStringLiteral("%1: the device %2 does not exist. Plug in the USB serial adapter or choose another "
-                             "port number. Port numbers reach now: %3.")
-                  .arg(port, device, DescribePortNumbers(SystemSerialPorts(), SystemEnvironment)));
+        Throw(QStringLiteral("%1 does not exist. Plug in the USB serial adapter or choose another port. Port "
+                             "numbers reach now: %2.")
+                  .arg(subject, DescribePortNumbers(SystemSerialPorts(), SystemEnvironment)));
     case QSerialPort::PermissionError:
+#ifdef Q_OS_WIN
+        // Windows answers "access denied" for a port another program holds; there is no group to join.
+        Throw(QStringLiteral("%1 is busy: another program holds it open (a serial terminal or a second copy of "
+                             "this tool). Close that program, then try again.")
+                  .arg(subject));
+#else
         if (QFileInfo::exists(m_deviceName) && MayAccess(m_deviceName)) {
-            Throw(QStringLiteral("%1: the device %2 is busy: another program holds it open (often ModemManager, "
-                                 "a serial terminal or a second copy of this tool). Close that program, then press "
-                                 "Start again.")
-                      .arg(port, device));
+            Throw(QStringLiteral("%1 is busy: another program holds it open (often ModemManager, a serial "
+                                 "terminal or a second copy of this tool). Close that program, then try again.")
+                      .arg(subject));
         }
-        Throw(QStringLiteral("%1: permission denied on %2. Add your user to the 'dialout' group (sudo usermod -aG "
-                             "dialout $USER), log out and back in, then press Start again.")
-                  .arg(port, device));
+        Throw(QStringLiteral("%1 cannot be opened: permission denied. Add your user to the 'dialout' group "
+                             "(sudo usermod -aG dialout $USER), log out and back in, then try again.")
+                  .arg(subject));
+#endif
     case QSerialPort::UnsupportedOperationError:
-        Throw(QStringLiteral("%1: %2 is not a serial device (%3). Choose another port number.")
-                  .arg(port, device, m_port.errorString()));
+        Throw(QStringLiteral("%1 is not a serial device (%2). Choose another port.").arg(subject, m_port.errorString()));
     default:
-        Throw(QStringLiteral("%1: the device %2 could not be opened as a serial port: %3.")
-                  .arg(port, device, m_port.errorString()));
+        Throw(QStringLiteral("%1 could not be opened as a serial port: %2.").arg(subject, m_port.errorString()));
     }
 }
 
@@ -141,7 +161,7 @@ void CMSComm::Settings(const QString& settings)
 void CMSComm::Output(std::string_view text)
 {
     if (!m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the port is not open, so nothing was sent. Press Start first.").arg(portLabel()));
+        Throw(QStringLiteral("%1: the port is not open, so nothing was sent.").arg(portLabel()));
     }
     const auto size = static_cast<qint64>(text.size());
     // Handed to the driver at once, so a frame is never lost in our buffer if the window closes next.
@@ -178,7 +198,7 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
     }
     // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
     m_eventDescription = QStringLiteral("%1: the device %2 went away (%3). Check the cable or plug the adapter "
-                                        "back in, then press Start again.")
+                                        "back in, then start again.")
                              .arg(portLabel(), m_deviceName, m_port.errorString());
     m_port.close();
     raise(comEventDeviceLost);

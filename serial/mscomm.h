@@ -27,6 +27,9 @@ public:
     // Port number 1-8; written only while the port is closed.
     void CommPort(int portNumber);
     int CommPort() const { return m_portNumber; }
+    // Opens this device (a path, or COMn on Windows) instead of the one the port number reaches;
+    // empty goes back to the number. Written only while the port is closed.
+    void CommDevice(const QString& device);
 
     bool PortOpen() const;
     // true opens the device the port number reaches now; false closes it. Throws CommError.
@@ -64,6 +67,7 @@ private:
 
     QSerialPort m_port;
     int m_portNumber = 1;
+    QString m_fixedDevice;
     qint32 m_baudRate = 9600;
     int m_inputMode = 0;
     int m_rThreshold = 0;

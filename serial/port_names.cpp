@@ -82,14 +82,23 @@ QString ResolvePortName(int n)
     return ResolvePortName(n, SystemSerialPorts(), SystemEnvironment);
 }
 
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env,
+                                                      int highest)
+{
+    std::vector<std::pair<int, QString>> inUse;
+    for (int n = 1; n <= highest; ++n) {
+        if (!env(QStringLiteral("Q42_COM%1").arg(n)).isEmpty() || n <= orderedSystemPorts.size()) {
+            inUse.emplace_back(n, ResolvePortName(n, orderedSystemPorts, env));
+        }
+    }
+    return inUse;
+}
+
 QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest)
 {
     QStringList parts;
-    for (int n = 1; n <= highest; ++n) {
-        const bool listed = !env(QStringLiteral("Q42_COM%1").arg(n)).isEmpty() || n <= orderedSystemPorts.size();
-        if (listed) {
-            parts << QStringLiteral("%1 = %2").arg(n).arg(ResolvePortName(n, orderedSystemPorts, env));
-        }
+    for (const auto& [n, device] : PortNumbersInUse(orderedSystemPorts, env, highest)) {
+        parts << QStringLiteral("%1 = %2").arg(n).arg(device);
     }
     return parts.isEmpty() ? QStringLiteral("no serial ports are present") : parts.join(QStringLiteral(", "));
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace q42 {
 
@@ -28,6 +30,11 @@ QStringList SystemSerialPorts();
 
 // ResolvePortName against this machine's environment and ports.
 QString ResolvePortName(int n);
+
+// The port numbers up to highest that reach a device now (named by Q42_COM<n> or reported by the
+// system), with that device.
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env,
+                                                      int highest = 8);
 
 // "1 = /dev/ttyUSB0, 2 = /dev/ttyS0": what the numbers reach now, for error texts.
 QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest = 8);

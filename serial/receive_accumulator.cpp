@@ -38,6 +38,17 @@ void ReceiveAccumulator::OnTimerTick()
     if (m_quietCountdown != 0) {
         return;
     }
+    parseHeld();
+}
+
+void ReceiveAccumulator::ParseNow()
+{
+    m_quietCountdown = 0;
+    parseHeld();
+}
+
+void ReceiveAccumulator::parseHeld()
+{
     if (m_buffer.count == 0) {
         m_resting = true;
         return;

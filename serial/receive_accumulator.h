@@ -28,6 +28,9 @@ public:
     // kind still rearms the countdown and puts the switch buttons back to their stored choices.
     void OnCommEvent(int commEvent, std::span<const std::uint8_t> input);
     void OnTimerTick();
+    // Interprets the held burst now, as if the quiet gap had passed: for a caller that has already
+    // seen a complete answer frame (HeldAnswerBytes) and need not wait out the gap.
+    void ParseNow();
 
     // True once every further tick would change nothing until the next event, so the tick may rest.
     bool Resting() const { return m_resting; }
@@ -36,6 +39,8 @@ public:
     std::int32_t QuietCountdown() const { return m_quietCountdown; }
 
 private:
+    void parseHeld();
+
     AnswerSink& m_sink;
     ReceiveBuffer m_buffer;
     std::int32_t m_quietCountdown = kQuietTicks;

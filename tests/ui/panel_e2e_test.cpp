@@ -98,7 +98,7 @@ TEST(PanelEndToEnd, SearchFillsTheFormAndSetSendsTheSameValuesBack)
 
     b.panel.Click(IDC_SET);
     ASSERT_TRUE(b.WaitForBox("Success!"));
-    DeviceSettings same{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn};
+    DeviceSettings same{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn, {}};
     const QStringList frames = b.Frames();
     ASSERT_EQ(frames.size(), 2);
     EXPECT_EQ(frames[1], SetFrameFor(same));

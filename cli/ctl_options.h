@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// The command line of q42ctl: connection options, one command and its arguments.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "unit_values.h"
+
+namespace q42::ctl {
+
+enum class Command { Get, Set, Save, Ports };
+
+// One unit to talk to: a device path (COMn on Windows), or a port number as the window counts them.
+struct Target {
+    QString device;
+    int portNumber = 0;
+};
+
+struct CtlRequest {
+    Command command = Command::Get;
+    QList<Target> targets;
+    qint32 baud = 57600;
+    int timeoutMs = 1000;
+    bool json = false;
+    bool save = false;
+    bool verify = false;
+    Edits edits;          // set
+    Selection selection;  // get
+};
+
+struct ParsedCommandLine {
+    std::optional<CtlRequest> request;
+    QString error;  // bad usage or value: nothing is sent
+    bool help = false;
+    bool version = false;
+};
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+extern const char kCtlUsage[];
+
+}  // namespace q42::ctl

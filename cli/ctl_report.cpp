@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#include "ctl_report.h"
+
+#include <cstdio>
+
+namespace q42::ctl {
+
+namespace {
+
+void PrintData(const CtlRequest& request, const UnitSession& session, bool several, bool& firstJson)
+{
+    const std::string label = session.Label().toStdString();
+    if (request.command == Command::Get) {
+        const UnitValues& values = session.ValuesRead();
+        if (request.json) {
+            std::string object = FormatJson(values, request.selection);
+            if (several) {
+                // One object keyed by device; each unit's object indented inside it.
+                std::string nested;
+                for (char c : object.substr(0, object.size() - 1)) {
+                    nested += c;
+                    if (c == '\n') {
+                        nested += "  ";
+                    }
+                }
+                object = std::string(firstJson ? "{\n" : ",\n") + "  \"" + label + "\": " + nested;
+                firstJson = false;
+            }
+            std::fputs(object.c_str(), stdout);
+        } else {
+            if (several) {
+                std::printf("# %s\n", label.c_str());
+            }
+            std::fputs(FormatLines(values, request.selection).c_str(), stdout);
+        }
+    }
+    if (request.command == Command::Set) {
+        for (const std::string& change : session.Changes()) {
+            std::printf("%s%s\n", several ? (label + ": ").c_str() : "", change.c_str());
+        }
+        if (session.Changes().empty()) {
+            std::fprintf(stderr, "%s: no value changed; the unit already held these values\n", label.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions)
+{
+    const bool several = sessions.size() > 1;
+    bool firstJson = true;
+    ExitStatus worst = ExitStatus::Done;
+    for (const auto& session : sessions) {
+        if (session->Status() == ExitStatus::Done) {
+            PrintData(request, *session, several, firstJson);
+        }
+        for (const QString& problem : session->Problems()) {
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+        }
+        worst = std::max(worst, session->Status());
+    }
+    if (several && request.json && request.command == Command::Get && !firstJson) {
+        std::fputs("\n}\n", stdout);
+    }
+    if (several) {
+        // One line per unit, so a script or a technician sees the whole batch at a glance.
+        for (const auto& session : sessions) {
+            const char* result = session->Status() == ExitStatus::Done ? "done" : "FAILED";
+            std::fprintf(stderr, "%s: %s (exit status %d)\n", qPrintable(session->Label()), result,
+                         static_cast<int>(session->Status()));
+        }
+    }
+    std::fflush(stdout);
+    return worst;
+}
+
+}  // namespace q42::ctl

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// What q42ctl prints once every unit is done: data on standard output, messages on standard error.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "ctl_options.h"
+#include "exit_status.h"
+#include "unit_session.h"
+
+namespace q42::ctl {
+
+// Prints the results in the order the units were given and returns the highest exit status.
+ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
+
+}  // namespace q42::ctl

@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: MIT
+#include "unit_session.h"
+
+#include "comm_error.h"
+#include "comm_receive.h"
+#include "frame_codec.h"
+#include "parameter_table.h"
+#include "payloads.h"
+#include "text_number.h"
+
+namespace q42::ctl {
+
+UnitSession::UnitSession(const CtlRequest& request, const Target& target, QObject* parent)
+    : QObject(parent)
+    , m_request(request)
+    , m_target(target)
+    , m_label(target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device)
+{
+    connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    m_tick.setInterval(kReceiveTickMs);
+    connect(&m_tick, &QTimer::timeout, this, &UnitSession::handleTick);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
+
+    switch (request.command) {
+    case Command::Get:
+        m_steps = {Step::ReadBefore};
+        break;
+    case Command::Save:
+        m_steps = {Step::Save};
+        break;
+    case Command::Set:
+        m_steps = {Step::ReadBefore, Step::Write};
+        if (request.save) {
+            m_steps.push_back(Step::Save);
+        }
+        if (request.verify) {
+            m_steps.push_back(Step::ReadBack);
+        }
+        break;
+    case Command::Ports:
+        break;
+    }
+}
+
+void UnitSession::Start()
+{
+    try {
+        if (m_target.device.isEmpty()) {
+            m_comm.CommPort(m_target.portNumber);
+        } else {
+            m_comm.CommDevice(m_target.device);
+        }
+        m_comm.Settings(QStringLiteral("%1,n,8,1").arg(m_request.baud));
+        m_comm.RThreshold(1);
+        m_comm.PortOpen(true);
+    } catch (const CommError& e) {
+        finish(ExitStatus::CannotOpen, QString::fromStdString(e.what()));
+        return;
+    }
+    if (m_target.device.isEmpty()) {
+        m_label = QStringLiteral("COM%1 (%2)").arg(m_target.portNumber).arg(m_comm.DeviceName());
+    }
+    m_receive.InitReceive();
+    m_tick.start();
+    sendNext();
+}
+
+void UnitSession::sendNext()
+{
+    if (m_steps.empty()) {
+        finish(ExitStatus::Done);
+        return;
+    }
+    m_step = m_steps.front();
+    m_steps.pop_front();
+    m_receive.InitReceive();
+    m_heard = false;
+    m_readSeen.reset();
+    m_answer = AnswerOutcome::NoFrame;
+
+    int nibbles = 0;
+    switch (m_step) {
+    case Step::ReadBefore:
+    case Step::ReadBack:
+        nibbles = BuildQueryPayload();
+        break;
+    case Step::Write:
+        nibbles = BuildSetPayload(ToDeviceSettings(m_written));
+        break;
+    case Step::Save:
+        nibbles = BuildSavePayload();
+        break;
+    }
+    EncodeFrame(nibbles);
+    try {
+        m_comm.Output(FrameTextView());
+    } catch (const CommError& e) {
+        finish(ExitStatus::NoAnswer, QString::fromStdString(e.what()));
+        return;
+    }
+    m_deadline.start(m_request.timeoutMs);
+}
+
+void UnitSession::handleComm()
+{
+    if (m_finished) {
+        return;
+    }
+    const int kind = DeliverCommEvent(m_comm, m_receive);
+    if (kind == CMSComm::comEventDeviceLost) {
+        finish(ExitStatus::NoAnswer, m_comm.EventDescription());
+        return;
+    }
+    m_heard = true;
+    // The unit's answer is complete once its frame is: no need to wait out the quiet gap. A
+    // frame still arriving holds no CR LF yet, and one whose digits are not all hex decodes to
+    // nothing, so neither is taken early. A complete frame of the wrong kind is a leftover
+    // (an answer sent twice, say): it is dropped so that the awaited answer finds a clean burst.
+    const std::size_t held = HeldAnswerBytes(m_receive.Buffer());
+    const bool awaited = waitsForSettings() ? held >= kSetPayloadBytes : held == 1;
+    if (awaited) {
+        m_receive.ParseNow();
+        takeAnswer();
+    } else if (held != 0) {
+        m_receive.InitReceive();
+    }
+}
+
+void UnitSession::handleTick()
+{
+    m_receive.OnTimerTick();
+    takeAnswer();
+}
+
+void UnitSession::takeAnswer()
+{
+    const AnswerOutcome answer = std::exchange(m_answer, AnswerOutcome::NoFrame);
+    const bool fits = waitsForSettings() ? answer == AnswerOutcome::Settings && m_readSeen.all()
+                                         : answer == AnswerOutcome::Acknowledged;
+    if (fits && !m_finished) {
+        m_deadline.stop();
+        stepAnswered();
+    }
+}
+
+void UnitSession::stepAnswered()
+{
+    if (m_step == Step::ReadBefore && m_request.command == Command::Set) {
+        m_written = Apply(m_request.edits, m_read);
+        m_changes = Differences(m_read, m_written);
+    }
+    if (m_step == Step::ReadBack) {
+        for (std::size_t i = 0; i < kValueCount; ++i) {
+            if (m_read[i] != m_written[i]) {
+                m_problems << QStringLiteral("%1: read back %2=%3, but %4 was written")
+                                  .arg(m_label, NameOf(i), QString::fromStdString(FormatValue(i, m_read)),
+                                       QString::fromStdString(FormatValue(i, m_written)));
+            }
+        }
+        if (!m_problems.isEmpty()) {
+            finish(ExitStatus::Differs);
+            return;
+        }
+    }
+    sendNext();
+}
+
+void UnitSession::handleDeadline()
+{
+    const QString baud = QString::number(m_request.baud);
+    const QString other = m_request.baud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
+    if (!m_heard) {
+        finish(ExitStatus::NoAnswer,
+               QStringLiteral("%1: no answer within %2 ms at %3 baud. Check that the unit is powered and the cable "
+                              "is plugged in, and that the unit talks at %3 baud (try -s %4).")
+                   .arg(m_label)
+                   .arg(m_request.timeoutMs)
+                   .arg(baud, other));
+        return;
+    }
+    finish(ExitStatus::NoAnswer,
+           QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud: bytes came, but no complete "
+                          "answer of the unit. Check the baud rate (try -s %4) and the cable.")
+               .arg(m_label)
+               .arg(m_request.timeoutMs)
+               .arg(baud, other));
+}
+
+void UnitSession::finish(ExitStatus status, const QString& problem)
+{
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_status = status;
+    if (!problem.isEmpty()) {
+        m_problems << problem;
+    }
+    m_tick.stop();
+    m_deadline.stop();
+    m_comm.PortOpen(false);
+    emit Done();
+}
+
+void UnitSession::SetFieldText(TextField field, const std::string& text)
+{
+    const auto index = static_cast<std::size_t>(field);
+    m_readSeen.set(index);
+    if (field != TextField::IsoTime) {
+        m_read[index] = TextToInt(text);
+    }
+}
+
+void UnitSession::SetIsoTimeMinutes(int minutes)
+{
+    m_read[kIsoTime] = minutes;
+}
+
+void UnitSession::SetSwitchChoice(SwitchField field, int choice)
+{
+    const std::size_t index = kFirstSwitch + static_cast<std::size_t>(field);
+    m_readSeen.set(index);
+    m_read[index] = choice == kSwitchOn ? 1 : 0;
+}
+
+void UnitSession::ShowMessage(const std::string& text)
+{
+    m_answer = text == kSearchSuccessText ? AnswerOutcome::Settings : AnswerOutcome::Acknowledged;
+}
+
+}  // namespace q42::ctl

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+// One unit's exchange for q42ctl: open its port, then send each frame of the command and wait
+// for its answer, on the shared event loop, so that several units run side by side.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <bitset>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "answer.h"
+#include "ctl_options.h"
+#include "exit_status.h"
+#include "mscomm.h"
+#include "receive_accumulator.h"
+#include "unit_values.h"
+
+namespace q42::ctl {
+
+class UnitSession : public QObject, private AnswerSink {
+    Q_OBJECT
+
+public:
+    UnitSession(const CtlRequest& request, const Target& target, QObject* parent = nullptr);
+
+    void Start();
+
+    bool Finished() const { return m_finished; }
+    ExitStatus Status() const { return m_status; }
+    // The device, for every message about this unit.
+    QString Label() const { return m_label; }
+    // What went wrong, or for --verify what differed; one line per problem.
+    QStringList Problems() const { return m_problems; }
+    const UnitValues& ValuesRead() const { return m_read; }
+    // After a set: "NAME: old -> new" for every value the unit now holds differently.
+    const std::vector<std::string>& Changes() const { return m_changes; }
+
+signals:
+    void Done();
+
+private:
+    enum class Step { ReadBefore, Write, Save, ReadBack };
+
+    void sendNext();
+    void handleComm();
+    void handleTick();
+    void handleDeadline();
+    void takeAnswer();
+    void stepAnswered();
+    bool waitsForSettings() const { return m_step == Step::ReadBefore || m_step == Step::ReadBack; }
+    void finish(ExitStatus status, const QString& problem = {});
+
+    // Answer interpretation fills these, the same way it fills the window's form.
+    void SetFieldText(TextField field, const std::string& text) override;
+    void SetIsoTimeMinutes(int minutes) override;
+    void SetSwitchChoice(SwitchField field, int choice) override;
+    void RefreshSwitches() override {}
+    void ShowMessage(const std::string& text) override;
+
+    const CtlRequest& m_request;
+    const Target m_target;
+    QString m_label;
+    CMSComm m_comm;
+    ReceiveAccumulator m_receive{*this};
+    QTimer m_tick;
+    QTimer m_deadline;
+    std::deque<Step> m_steps;
+    Step m_step = Step::ReadBefore;
+    bool m_heard = false;            // bytes came since the frame went out
+    AnswerOutcome m_answer = AnswerOutcome::NoFrame;
+    UnitValues m_read{};
+    std::bitset<kValueCount> m_readSeen;
+    UnitValues m_written{};
+    std::vector<std::string> m_changes;
+    bool m_finished = false;
+    ExitStatus m_status = ExitStatus::Done;
+    QStringList m_problems;
+};
+
+}  // namespace q42::ctl

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "values_file.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <cmath>
+
+namespace q42::ctl {
+
+namespace {
+
+// A JSON value as the text a NAME=VALUE line would carry, so both forms are checked alike.
+std::optional<std::string> JsonValueText(const QJsonValue& value)
+{
+    if (value.isString()) {
+        return value.toString().toStdString();
+    }
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        if (std::trunc(number) != number || std::abs(number) > 1e15) {
+            return QString::number(number, 'g', 17).toStdString();  // refused as not a whole number
+        }
+        return std::to_string(static_cast<long long>(number));
+    }
+    return std::nullopt;
+}
+
+std::string ReadJson(const QByteArray& text, Edits& edits)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return QStringLiteral("not valid JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset).toStdString();
+    }
+    if (!document.isObject()) {
+        return "the JSON is not one object of NAME: VALUE";
+    }
+    const QJsonObject object = document.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const std::string name = it.key().toStdString();
+        const auto value = JsonValueText(it.value());
+        if (!value) {
+            return name + ": a value is a whole number or \"ON\"/\"OFF\"";
+        }
+        if (std::string problem = AddValue(edits, name, *value); !problem.empty()) {
+            return problem;
+        }
+    }
+    return {};
+}
+
+std::string ReadLines(const QByteArray& text, Edits& edits)
+{
+    int number = 0;
+    for (const QByteArray& raw : text.split('\n')) {
+        ++number;
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#')) {
+            continue;
+        }
+        if (std::string problem = AddAssignment(edits, line.toStdString()); !problem.empty()) {
+            return "line " + std::to_string(number) + ": " + problem;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string ReadValuesText(const QByteArray& text, Edits& edits)
+{
+    std::string problem = text.trimmed().startsWith('{') ? ReadJson(text, edits) : ReadLines(text, edits);
+    if (problem.empty()) {
+        problem = CheckEdits(edits);
+    }
+    return problem;
+}
+
+std::string ReadValuesFile(const QString& path, Edits& edits)
+{
+    QFile file(path);
+    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+    if (!opened) {
+        return QStringLiteral("%1: %2").arg(path, file.errorString()).toStdString();
+    }
+    const std::string problem = ReadValuesText(file.readAll(), edits);
+    return problem.empty() ? problem : path.toStdString() + ": " + problem;
+}
+
+}  // namespace q42::ctl
