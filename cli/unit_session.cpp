@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "unit_session.h"
 
+#include <algorithm>
+
 #include "comm_error.h"
 #include "comm_receive.h"
 #include "frame_codec.h"
@@ -17,9 +19,6 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, QObjec
     , m_label(target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device)
 {
     connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
-    m_tick.setTimerType(Qt::PreciseTimer);
-    m_tick.setInterval(kReceiveTickMs);
-    connect(&m_tick, &QTimer::timeout, this, &UnitSession::handleTick);
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
 
@@ -62,8 +61,6 @@ void UnitSession::Start()
     if (m_target.device.isEmpty()) {
         m_label = QStringLiteral("COM%1 (%2)").arg(m_target.portNumber).arg(m_comm.DeviceName());
     }
-    m_receive.InitReceive();
-    m_tick.start();
     sendNext();
 }
 
@@ -114,24 +111,21 @@ void UnitSession::handleComm()
         return;
     }
     m_heard = true;
-    // The unit's answer is complete once its frame is: no need to wait out the quiet gap. A
-    // frame still arriving holds no CR LF yet, and one whose digits are not all hex decodes to
-    // nothing, so neither is taken early. A complete frame of the wrong kind is a leftover
-    // (an answer sent twice, say): it is dropped so that the awaited answer finds a clean burst.
-    const std::size_t held = HeldAnswerBytes(m_receive.Buffer());
-    const bool awaited = waitsForSettings() ? held >= kSetPayloadBytes : held == 1;
+    // An answer ends with its frame, not with a quiet gap: a pause inside it, however long, only
+    // delays it. A frame still arriving holds no CR LF yet, and one whose digits are not all hex
+    // decodes to nothing, so neither is taken. A complete frame of the wrong kind is a leftover
+    // (an answer sent twice, say), and bytes without the start character are line noise: both are
+    // dropped, so that the awaited answer finds a clean burst and noise never fills the area.
+    const ReceiveBuffer& held = m_receive.Buffer();
+    const std::size_t bytes = HeldAnswerBytes(held);
+    const bool awaited = waitsForSettings() ? bytes >= kSetPayloadBytes : bytes == 1;
+    const auto* end = held.data.begin() + held.count;
     if (awaited) {
         m_receive.ParseNow();
         takeAnswer();
-    } else if (held != 0) {
+    } else if (bytes != 0 || std::find(held.data.begin(), end, '>') == end) {
         m_receive.InitReceive();
     }
-}
-
-void UnitSession::handleTick()
-{
-    m_receive.OnTimerTick();
-    takeAnswer();
 }
 
 void UnitSession::takeAnswer()
@@ -198,7 +192,6 @@ void UnitSession::finish(ExitStatus status, const QString& problem)
     if (!problem.isEmpty()) {
         m_problems << problem;
     }
-    m_tick.stop();
     m_deadline.stop();
     m_comm.PortOpen(false);
     emit Done();

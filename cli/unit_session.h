@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // One unit's exchange for q42ctl: open its port, then send each frame of the command and wait
-// for its answer, on the shared event loop, so that several units run side by side.
+// for its answer, on the shared event loop, so that several units run side by side. An answer is
+// taken as soon as its frame is complete; the window's quiet gap is not needed to find its end.
 #pragma once
 
 #include <QObject>
@@ -47,7 +48,6 @@ private:
 
     void sendNext();
     void handleComm();
-    void handleTick();
     void handleDeadline();
     void takeAnswer();
     void stepAnswered();
@@ -66,7 +66,6 @@ private:
     QString m_label;
     CMSComm m_comm;
     ReceiveAccumulator m_receive{*this};
-    QTimer m_tick;
     QTimer m_deadline;
     std::deque<Step> m_steps;
     Step m_step = Step::ReadBefore;

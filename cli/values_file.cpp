@@ -72,7 +72,8 @@ std::string ReadLines(const QByteArray& text, Edits& edits)
 
 std::string ReadValuesText(const QByteArray& text, Edits& edits)
 {
-    std::string problem = text.trimmed().startsWith('{') ? ReadJson(text, edits) : ReadLines(text, edits);
+    const QByteArray start = text.trimmed().left(1);
+    std::string problem = start == "{" || start == "[" ? ReadJson(text, edits) : ReadLines(text, edits);
     if (problem.empty()) {
         problem = CheckEdits(edits);
     }

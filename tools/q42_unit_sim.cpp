@@ -184,7 +184,7 @@ int Run(const SimOptions& o)
             if (o.hangupAfter == 0) {
                 return hangUp();
             }
-            const auto answer = unit.Answer(line);
+            const auto answer = o.forgetSets ? q42::sim::UnitModel(unit).Answer(line) : unit.Answer(line);
             if (!answer || o.noAnswer) {
                 Log(o, answer ? "not answering" : "not understood", line);
                 continue;

@@ -25,6 +25,7 @@ const char kSimUsage[] =
     "  --cr-only          end answers with CR and no LF\n"
     "  --twice            send each answer twice in one burst\n"
     "  --no-answer        read frames but never answer\n"
+    "  --forget-sets      acknowledge a set but keep the old values\n"
     "  --hangup-after N   close the line after answering N frames\n"
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
     "Other:\n"
@@ -102,6 +103,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             o.twice = true;
         } else if (a == "--no-answer") {
             o.noAnswer = true;
+        } else if (a == "--forget-sets") {
+            o.forgetSets = true;
         } else if (a == "--verbose") {
             o.verbose = true;
         } else if (a == "--timestamps") {

@@ -17,6 +17,7 @@ struct SimOptions {
     bool lowerCase = false;
     std::size_t garbageBytes = 0;
     bool noAnswer = false;
+    bool forgetSets = false;  // acknowledge a set without storing it
     int hangupAfter = -1;              // frames answered before the line closes; -1 never
     std::optional<std::size_t> hangupAtByte;
     bool crOnly = false;

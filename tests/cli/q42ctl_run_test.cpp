@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// The real q42ctl binary against simulated units on pseudo-terminals: what it prints, its exit
+// status, and exactly which frames each unit received.
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "sim_process.h"
+
+namespace q42::test {
+namespace {
+
+constexpr char kQueryFrame[] =
+    ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
+
+struct CtlRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CtlRun RunCtl(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(Q42CTL_PATH), args);
+    process.waitForFinished(20000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+// The command byte of every frame a unit received, e.g. "21 23 06".
+QString Commands(SimProcess& sim)
+{
+    Pump(std::chrono::milliseconds(30));  // lets the unit's log reach us
+    QStringList commands;
+    for (const QString& frame : sim.FramesReceived()) {
+        commands << frame.mid(3, 2);
+    }
+    return commands.join(' ');
+}
+
+QStringList WithDevice(QStringList args, const QString& device)
+{
+    args.replaceInStrings(QStringLiteral("{dev}"), device);
+    return args;
+}
+
+struct RunCase {
+    const char* name;
+    QStringList simOptions;
+    QStringList args;  // {dev} stands for the unit's device
+    int exitCode;
+    const char* out;   // part of standard output
+    const char* err;   // part of standard error
+    const char* commands;
+};
+
+TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
+{
+    const RunCase cases[] = {
+        {"get", {}, {"-r", "{dev}", "get"}, 0, "ISO TIME=2\nL9 ATT_DL=10\n", "", "21"},
+        {"get named, JSON", {}, {"get", "--json", "sleep_mode", "-r", "{dev}"}, 0, "{\n  \"Sleep Mode\": \"OFF\"\n}\n", "", "21"},
+        {"set, save, verify", {}, {"-r", "{dev}", "set", "l9_att_dl=20", "ISO_TIME_MINUTES=150", "--save", "--verify"},
+         0, "ISO TIME MINUTES: 120 -> 150\nL9 ATT_DL: 10 -> 20\n", "", "21 23 06 21"},
+        {"save", {}, {"-r", "{dev}", "save"}, 0, "", "", "06"},
+        {"9600 baud", {"--baud", "9600"}, {"-r", "{dev}", "-s", "9600", "get", "l7_pa_sw"}, 0, "L7_PA_SW=ON\n", "", "21"},
+        {"split with a long pause, noise, spaces, lower case",
+         {"--split-at", "3,70", "--pause-ms", "300", "--garbage", "200", "--spaces", "--lowercase"},
+         {"-r", "{dev}", "get", "l7_att_ul"}, 0, "L7 ATT_UL=12\n", "", "21"},
+        {"every answer twice", {"--twice"}, {"-r", "{dev}", "set", "smart_switch=off", "--save"}, 0,
+         "SMART Switch: ON -> OFF\n", "", "21 23 06"},
+        {"bad value: nothing sent", {}, {"-r", "{dev}", "set", "l9_att_dl=12abc"}, 2, "", "L9 ATT_DL=12abc: not a whole number", ""},
+        {"bad baud: nothing sent", {}, {"-r", "{dev}", "-s", "19200", "get"}, 2, "", "the unit talks at 9600 or 57600", ""},
+        {"no command", {}, {"-r", "{dev}"}, 2, "", "no command given", ""},
+        {"missing device", {}, {"-r", "/dev/q42-no-such-device", "get"}, 3, "", "/dev/q42-no-such-device: the device does not exist", ""},
+        {"not a serial device", {}, {"-r", "/dev/null", "get"}, 3, "", "/dev/null: the device is not a serial device", ""},
+        {"no answer", {"--no-answer"}, {"-r", "{dev}", "-t", "300", "get"}, 4, "", ": no answer within 300 ms at 57600 baud", "21"},
+        {"unreadable answer", {"--cr-only"}, {"-r", "{dev}", "-t", "300", "save"}, 4, "", "the answer could not be read", "06"},
+        {"hang-up mid-answer", {"--hangup-after", "1", "--hangup-at-byte", "40"}, {"-r", "{dev}", "get"}, 4, "", "went away", "21"},
+        {"verify finds a difference", {"--forget-sets"}, {"-r", "{dev}", "set", "L9_ATT_DL=33", "--verify"}, 5,
+         "", "read back L9 ATT_DL=10, but 33 was written", "21 23 21"},
+    };
+    for (const auto& c : cases) {
+        SimProcess sim(QStringList{"--verbose"} + c.simOptions);
+        ASSERT_TRUE(sim.Started()) << c.name;
+        const CtlRun run = RunCtl(WithDevice(c.args, sim.Device()));
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(c.out))) << c.name << ": " << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.err))) << c.name << ": " << run.err.toStdString();
+        EXPECT_EQ(Commands(sim), c.commands) << c.name;
+    }
+}
+
+// A copy is exact: odd minutes and every value reach the second unit, with no frame but the
+// reads, the one set frame and the save.
+TEST(Q42ctl, CopiesOneUnitToAnother)
+{
+    SimProcess from({"--verbose"});
+    SimProcess to({"--verbose"});
+    ASSERT_TRUE(from.Started() && to.Started());
+    ASSERT_EQ(RunCtl({"-r", from.Device(), "set", "iso_time_minutes=151", "l7_dl_iso_adj=7", "l9_pa_sw=off"}).exitCode, 0);
+    const CtlRun json = RunCtl({"-r", from.Device(), "get", "--json"});
+    ASSERT_EQ(json.exitCode, 0);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("unit.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(json.out.toUtf8());
+    file.close();
+
+    const CtlRun copy = RunCtl({"-r", to.Device(), "set", "--from", file.fileName(), "--save", "--verify"});
+    EXPECT_EQ(copy.exitCode, 0) << copy.err.toStdString();
+    EXPECT_EQ(copy.out, "ISO TIME MINUTES: 120 -> 151\nL7 DL ISO ADJ: 0 -> 7\nL9_PA_SW: ON -> OFF\n");
+    Pump(std::chrono::milliseconds(30));
+    const QStringList frames = to.FramesReceived();
+    ASSERT_EQ(frames.size(), 4);
+    EXPECT_EQ(frames[0].toStdString(), kQueryFrame);
+    EXPECT_EQ(frames[1].toStdString(), ":FF23006D029700002101" "0A0027010A0022010C0028010C004D0100004B0100004E0107004C0100"
+                         "00530100002B010100490100007E0100004A0101007F0101");
+    EXPECT_EQ(frames[2].toStdString(), ":FF06");
+    EXPECT_EQ(RunCtl({"-r", to.Device(), "get"}).out, RunCtl({"-r", from.Device(), "get"}).out);
+}
+
+// Several units on one event loop: one result line each, and the worst status decides.
+TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
+{
+    std::vector<std::unique_ptr<SimProcess>> sims;
+    for (const QStringList& options : {QStringList{"--verbose"}, QStringList{"--verbose"}, QStringList{"--verbose", "--no-answer"}}) {
+        sims.push_back(std::make_unique<SimProcess>(options));
+        ASSERT_TRUE(sims.back()->Started());
+    }
+    const QStringList args = {"-r", sims[0]->Device(), "-r", sims[1]->Device(), "-t", "400", "set", "l9_att_ul=44", "--verify"};
+    const CtlRun both = RunCtl(args);
+    EXPECT_EQ(both.exitCode, 0) << both.err.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(both.out.contains(sims[i]->Device() + ": L9 ATT_UL: 10 -> 44\n")) << both.out.toStdString();
+        EXPECT_TRUE(both.err.contains(sims[i]->Device() + ": done")) << both.err.toStdString();
+        EXPECT_EQ(Commands(*sims[i]), "21 23 21");
+    }
+    const CtlRun three = RunCtl(args + QStringList{"-r", sims[2]->Device()});
+    EXPECT_EQ(three.exitCode, 4);
+    EXPECT_TRUE(three.err.contains(sims[2]->Device() + ": FAILED (exit status 4)")) << three.err.toStdString();
+    EXPECT_TRUE(three.err.contains(sims[0]->Device() + ": done")) << three.err.toStdString();
+}
+
+}  // namespace
+}  // namespace q42::test

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "unit_values.h"
+#include "values_file.h"
+
+namespace q42::ctl {
+namespace {
+
+struct ValuesCase {
+    const char* name;
+    const char* text;      // a values file, or NAME=VALUE arguments one per line
+    const char* problem;   // part of the message, or "" when the text is good
+};
+
+TEST(UnitValues, StrictReadingOfValuesAndFiles)
+{
+    const ValuesCase cases[] = {
+        {"names in any case, '_' for space", "l9_att_dl=0\nISO TIME=1092\nsmart_switch=off\nL7_PA_SW=On", ""},
+        {"comments and blank lines", "# unit 7\n\nL9 ATT_UL=255\n", ""},
+        {"hours and minutes that agree", "ISO TIME=2\nISO TIME MINUTES=150", ""},
+        {"JSON as get writes it", R"({"ISO TIME": 2, "ISO TIME MINUTES": 150, "Sleep Mode": "OFF"})", ""},
+        {"unknown name", "L9 ATT=3", "unknown value name \"L9 ATT\""},
+        {"repeated name", "l9_att_dl=1\nL9 ATT_DL=2", "L9 ATT_DL is given twice"},
+        {"trailing text", "L9 ATT_DL=12abc", "not a whole number"},
+        {"empty value", "L9 ATT_DL=", "not a whole number"},
+        {"decimal", "L9 ATT_DL=1.5", "not a whole number"},
+        {"negative", "L9 ATT_DL=-1", "out of range 0-255"},
+        {"one past a byte", "L9 ATT_DL=256", "out of range 0-255"},
+        {"hours past the minutes", "ISO TIME=1093", "out of range 0-1092"},
+        {"minutes past 16 bits", "ISO TIME MINUTES=65536", "out of range 0-65535"},
+        {"beyond 64 bits", "L9 ATT_DL=99999999999999999999", "out of range"},
+        {"switch word", "Sleep Mode=1", "a switch is ON or OFF"},
+        {"hours and minutes disagree", "ISO TIME=3\nISO TIME MINUTES=150", "disagree"},
+        {"no equals sign", "L9 ATT_DL 5", "is not NAME=VALUE"},
+        {"bad JSON", R"({"L9 ATT_DL": 5,)", "not valid JSON"},
+        {"JSON fraction", R"({"L9 ATT_DL": 5.5})", "not a whole number"},
+        {"JSON of the wrong type", R"({"L9 ATT_DL": true})", "a whole number or"},
+        {"JSON list", "[1, 2]", "not one object"},
+    };
+    for (const auto& c : cases) {
+        Edits edits;
+        const std::string problem = ReadValuesText(QByteArray(c.text), edits);
+        if (*c.problem == '\0') {
+            EXPECT_EQ(problem, "") << c.name;
+        } else {
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << ": " << problem;
+        }
+    }
+}
+
+// What get prints, set --from reads back to the same thirteen values, odd minutes included.
+TEST(UnitValues, ListingsReadBackExactly)
+{
+    const UnitValues unit = {150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0};
+    for (const std::string& listing : {FormatLines(unit, {}), FormatJson(unit, {})}) {
+        Edits edits;
+        ASSERT_EQ(ReadValuesText(QByteArray::fromStdString(listing), edits), "") << listing;
+        EXPECT_EQ(Apply(edits, UnitValues{}), unit) << listing;
+    }
+    EXPECT_EQ(FormatLines(UnitValues{120}, {{{kIsoTime, false}, {kIsoTime, true}, {9, false}}}),
+              "ISO TIME=2\nISO TIME MINUTES=120\nSMART Switch=OFF\n");
+    EXPECT_EQ(Differences(UnitValues{120, 10}, UnitValues{150, 20}),
+              (std::vector<std::string>{"ISO TIME MINUTES: 120 -> 150", "L9 ATT_DL: 10 -> 20"}));
+    const DeviceSettings settings = ToDeviceSettings(unit);
+    EXPECT_EQ(settings.iso_time_minutes, 150);
+    EXPECT_EQ(settings.l9_att_ul, "255");
+    EXPECT_EQ(settings.sleep_mode, kSwitchOff);
+}
+
+}  // namespace
+}  // namespace q42::ctl
