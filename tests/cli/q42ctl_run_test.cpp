@@ -2,7 +2,11 @@
 // The real q42ctl binary against simulated units on pseudo-terminals: what it prints, its exit
 // status, and exactly which frames each unit received.
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
+
+#include <grp.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -23,9 +27,10 @@ struct CtlRun {
     QString err;
 };
 
-CtlRun RunCtl(const QStringList& args)
+CtlRun RunCtl(const QStringList& args, const std::function<void()>& inChild = {})
 {
     QProcess process;
+    process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(Q42CTL_PATH), args);
     process.waitForFinished(20000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -145,6 +150,32 @@ TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
     EXPECT_EQ(three.exitCode, 4);
     EXPECT_TRUE(three.err.contains(sims[2]->Device() + ": FAILED (exit status 4)")) << three.err.toStdString();
     EXPECT_TRUE(three.err.contains(sims[0]->Device() + ": done")) << three.err.toStdString();
+}
+
+// A port another program holds is busy; one the user may not open names the 'dialout' group.
+TEST(Q42ctl, BusyAndPermissionDeniedAreToldApart)
+{
+    SimProcess sim;
+    QSerialPort other(sim.Device());
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    const CtlRun busy = RunCtl({"-r", sim.Device(), "get"});
+    EXPECT_EQ(busy.exitCode, 3);
+    EXPECT_TRUE(busy.err.startsWith(sim.Device() + ": the device is busy")) << busy.err.toStdString();
+    EXPECT_FALSE(busy.err.contains("dialout")) << busy.err.toStdString();
+    other.close();
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making permission fail for real needs root, to drop to an unprivileged user";
+    }
+    // The pseudo-terminal belongs to root and the tty group; user "nobody" is in neither.
+    const CtlRun denied = RunCtl({"-r", sim.Device(), "get"}, [] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(99);
+        }
+    });
+    EXPECT_EQ(denied.exitCode, 3);
+    EXPECT_TRUE(denied.err.startsWith(sim.Device() + ": the device cannot be opened: permission denied"))
+        << denied.err.toStdString();
+    EXPECT_TRUE(denied.err.contains("dialout")) << denied.err.toStdString();
 }
 
 }  // namespace

@@ -58,14 +58,6 @@ TEST(UnitValues, ListingsReadBackExactly)
         ASSERT_EQ(ReadValuesText(QByteArray::fromStdString(listing), edits), "") << listing;
         EXPECT_EQ(Apply(edits, UnitValues{}), unit) << listing;
     }
-    EXPECT_EQ(FormatLines(UnitValues{120}, {{{kIsoTime, false}, {kIsoTime, true}, {9, false}}}),
-              "ISO TIME=2\nISO TIME MINUTES=120\nSMART Switch=OFF\n");
-    EXPECT_EQ(Differences(UnitValues{120, 10}, UnitValues{150, 20}),
-              (std::vector<std::string>{"ISO TIME MINUTES: 120 -> 150", "L9 ATT_DL: 10 -> 20"}));
-    const DeviceSettings settings = ToDeviceSettings(unit);
-    EXPECT_EQ(settings.iso_time_minutes, 150);
-    EXPECT_EQ(settings.l9_att_ul, "255");
-    EXPECT_EQ(settings.sleep_mode, kSwitchOff);
 }
 
 }  // namespace

@@ -73,6 +73,12 @@ TEST(ExtractFrame, SeparateDestination)
     ASSERT_EQ(ExtractFrame(b, dest.data(), b.data.data(), '>', kTerm), 4);
     EXPECT_EQ(std::string(dest.begin(), dest.begin() + 4), "A1B2");
     EXPECT_EQ(std::string(b.data.begin(), b.data.begin() + 4), "zz>A");  // source untouched
+
+    // A CR just past the 160-byte area is not part of the burst, whatever the source holds there.
+    std::string beyond = std::string(159, 'x') + ">\r\n";
+    ReceiveBuffer full = Held(std::string(160, 'x'));
+    EXPECT_EQ(ExtractFrame(full, dest.data(), reinterpret_cast<const std::uint8_t*>(beyond.data()), '>', kTerm), 0);
+    EXPECT_EQ(full.count, 160u);
 }
 
 TEST(DecodeHexPairs, StrictDigits)
@@ -108,14 +114,6 @@ TEST(DecodeHexPairs, StrictDigits)
             EXPECT_EQ(std::vector<std::uint8_t>(buf.begin(), buf.begin() + static_cast<long>(m)), c.bytes) << c.name;
         }
     }
-}
-
-TEST(DecodeHexPairs, HexPairToByte)
-{
-    EXPECT_EQ(HexPairToByte('0', '0'), 0x00);
-    EXPECT_EQ(HexPairToByte('9', 'A'), 0x9A);
-    EXPECT_EQ(HexPairToByte('F', 'f'), 0xFF);
-    EXPECT_EQ(HexPairToByte('a', '0'), 0xA0);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 
@@ -54,6 +56,16 @@ void Panel::ClickSwitch(SwitchField field, int choice)
 int Panel::ShownChoice(SwitchField field) const
 {
     return dlg.Controls().switches[static_cast<std::size_t>(field)]->checkedId();
+}
+
+QString Panel::Enabled() const
+{
+    const PanelControls& c = dlg.Controls();
+    QString out;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{c.start, c.stop, c.baud, c.port}) {
+        out += w->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return out;
 }
 
 }  // namespace q42::test

@@ -23,6 +23,8 @@ struct Panel {
     void Type(TextField field, const QString& text);
     void ClickSwitch(SwitchField field, int choice);
     int ShownChoice(SwitchField field) const;
+    // Which of Start, Stop, the baud list and the port list can be used: "1011" and so on.
+    QString Enabled() const;
     QWidget* Control(int id) const { return dlg.Controls().byId.value(id); }
 };
 

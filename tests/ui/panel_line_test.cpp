@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: MIT
+// The real window and serial component against the simulated unit on a pseudo-terminal: the one
+// place that starts the unit for them. After each fault the form holds only what the unit sent, the
+// line carried only what was asked, and a clean Search still works.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+
+#include "comm_error.h"
+#include "frame_codec.h"
+#include "panel_fixture.h"
+#include "payloads.h"
+#include "sim_process.h"
+
+namespace q42 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Panel;
+using test::Pump;
+using test::SimProcess;
+using test::WaitFor;
+
+const QString kQueryFrame =
+    ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
+const QStringList kFactoryFields = {"2", "10", "10", "12", "12", "0", "0", "0", "0"};
+
+QStringList Fields(const Panel& p)
+{
+    QStringList out;
+    for (QLineEdit* f : p.dlg.Controls().fields) {
+        out << f->text();
+    }
+    return out;
+}
+
+int Errors(const Panel& p)
+{
+    return static_cast<int>(std::count_if(p.boxes.begin(), p.boxes.end(),
+                                          [](const auto& box) { return box.first == QMessageBox::Critical; }));
+}
+
+QString SetFrameFor(const DeviceSettings& s)
+{
+    const std::size_t length = EncodeFrame(BuildSetPayload(s));
+    return QString::fromLatin1(FrameTextView().substr(0, length - 2));
+}
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Stop, wire a well-behaved unit to port 1, Start and Search: the tool must still read it correctly.
+void ExpectCleanSearch(Panel& p, const char* after)
+{
+    p.Click(IDC_STOP);
+    SimProcess clean;
+    clean.Wire(1);
+    p.boxes.clear();
+    p.Click(IDC_START);
+    ASSERT_TRUE(p.dlg.Started()) << after << ": " << p.Texts().join(" | ").toStdString();
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; })) << after;
+    EXPECT_EQ(Fields(p), kFactoryFields) << after;
+}
+
+TEST(PanelLine, StartSearchSetSaveStop)
+{
+    SimProcess sim({"--verbose"});
+    sim.Wire(1);
+    Panel p;
+    p.Click(IDC_START);
+    ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
+    EXPECT_EQ(p.dlg.Comm().DeviceName(), sim.Device());
+    EXPECT_EQ(p.Enabled(), "0100");
+
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; }));
+    EXPECT_EQ(Fields(p), kFactoryFields);
+    const int shown[] = {kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn};
+    for (int s = 0; s < kSwitchFieldCount; ++s) {
+        EXPECT_EQ(p.ShownChoice(static_cast<SwitchField>(s)), shown[s]) << s;
+    }
+    p.Click(IDC_SET);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 1; }));
+    // A click alone stores nothing: the unit's next answer, a port event, shows the stored choice again.
+    p.ClickSwitch(SwitchField::SmartSwitch, kSwitchOff);
+    p.Click(IDC_SAVE);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 2; }));
+    EXPECT_EQ(p.ShownChoice(SwitchField::SmartSwitch), kSwitchOn);
+    DeviceSettings same{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn, {}};
+    EXPECT_EQ(sim.FramesReceived(), QStringList({kQueryFrame, SetFrameFor(same), ":FF06"}));
+
+    // Typed text goes out as the unit has always read it; Enter in a field is Set.
+    p.Type(TextField::L9AttDl, "12abc");
+    p.Type(TextField::L9AttUl, "-1");
+    p.Type(TextField::L7AttDl, "300");
+    p.Type(TextField::L7AttUl, " 7");
+    p.Type(TextField::IsoTime, "3");
+    p.ClickSwitch(SwitchField::L7PaSw, kSwitchOff);
+    QTest::keyClick(p.dlg.Controls().fields[4], Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 3; }));
+    DeviceSettings typed = same;
+    typed.l9_att_dl = "12abc";
+    typed.l9_att_ul = "-1";
+    typed.l7_att_dl = "300";
+    typed.l7_att_ul = " 7";
+    typed.iso_time = "3";
+    typed.l7_pa_sw = kSwitchOff;
+    EXPECT_EQ(sim.FramesReceived().value(3), SetFrameFor(typed));
+    EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L7PaSw), kSwitchOff) << "Set stores the buttons' choices";
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 2; }));
+    EXPECT_EQ(Fields(p), QStringList({"3", "12", "255", "44", "7", "0", "0", "0", "0"}));
+
+    // Stop leaves the port open; Start at 9600 reopens it.
+    p.Click(IDC_STOP);
+    EXPECT_EQ(p.Enabled(), "1011");
+    EXPECT_TRUE(p.dlg.Comm().PortOpen());
+    p.dlg.Controls().baud->setCurrentIndex(0);
+    p.Click(IDC_START);
+    EXPECT_TRUE(p.dlg.Started());
+    EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
+}
+
+// Every fault of the line and the unit: the form holds only what the unit sent, the line carried
+// only what was asked, a pulled cable is one error, no busy loop and a stopped window, and a clean
+// Search works afterwards.
+TEST(PanelLine, HostileAnswersAndVanishingDevices)
+{
+    enum Outcome { Nothing, Answered, EitherWay, Vanished };
+    struct Case {
+        const char* name;
+        QStringList options;
+        int command;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        // Bytes after an overflow start over, so the answer at a flood's end may or may not fit whole.
+        {"20 kB garbage flood", {"--garbage", "20000", "--baud", "1000000"}, IDC_SEARCH, EitherWay},
+        {"burst longer than 160 bytes", {"--garbage", "40"}, IDC_SEARCH, Nothing},
+        {"two query answers overflow one burst", {"--twice"}, IDC_SEARCH, Nothing},
+        {"two acknowledgements in one burst", {"--twice"}, IDC_SAVE, Answered},
+        {"CR without LF", {"--cr-only"}, IDC_SEARCH, Nothing},
+        {"no answer", {"--no-answer"}, IDC_SEARCH, Nothing},
+        {"pieces past the quiet gap", {"--split-at", "60", "--pause-ms", "400"}, IDC_SEARCH, Nothing},
+        {"pieces within the quiet gap", {"--split-at", "30,60,90", "--pause-ms", "40", "--chunk", "7"}, IDC_SEARCH, Answered},
+        {"a space among the digits", {"--spaces"}, IDC_SEARCH, Answered},
+        {"lower-case hex at 9600 baud", {"--lowercase", "--baud", "9600"}, IDC_SEARCH, Answered},
+        {"every byte its own piece", {"--chunk", "1"}, IDC_SEARCH, Answered},
+        {"short garbage before the answer", {"--garbage", "20"}, IDC_SEARCH, Answered},
+        {"hang-up before answering", {"--hangup-after", "0"}, IDC_SEARCH, Vanished},
+        {"hang-up after the first byte", {"--hangup-after", "1", "--hangup-at-byte", "1"}, IDC_SEARCH, Vanished},
+        {"hang-up mid-answer", {"--hangup-after", "1", "--hangup-at-byte", "64"}, IDC_SEARCH, Vanished},
+        {"hang-up before the LF", {"--hangup-after", "1", "--hangup-at-byte", "126"}, IDC_SEARCH, Vanished},
+        {"hang-up after the acknowledgement", {"--hangup-after", "1"}, IDC_SAVE, Vanished},
+    };
+    for (const Case& c : cases) {
+        SimProcess sim(QStringList(c.options) << "--verbose");
+        ASSERT_TRUE(sim.Started()) << c.name;
+        sim.Wire(1);
+        Panel p;
+        p.Click(IDC_START);
+        p.Click(c.command);
+        const double cpuBefore = CpuSeconds();
+        Pump(900ms);
+        const int answered = p.Count(c.command == IDC_SEARCH ? "Search Success!" : "Success!");
+        if (c.outcome != EitherWay) {
+            EXPECT_EQ(answered, c.outcome == Answered || (c.outcome == Vanished && c.command == IDC_SAVE)) << c.name;
+        }
+        const bool filled = c.command == IDC_SEARCH && answered == 1;
+        EXPECT_EQ(Fields(p), filled ? kFactoryFields : QStringList(9, "")) << c.name;
+        EXPECT_EQ(Errors(p), c.outcome == Vanished) << c.name;
+        EXPECT_LE(p.boxes.size(), 1u + (c.outcome == Vanished)) << c.name;
+        EXPECT_EQ(sim.FramesReceived(), QStringList({c.command == IDC_SEARCH ? kQueryFrame : ":FF06"})) << c.name;
+        if (c.outcome == Vanished) {
+            const QString text = std::find_if(p.boxes.begin(), p.boxes.end(), [](const auto& box) {
+                                     return box.first == QMessageBox::Critical;
+                                 })->second;
+            EXPECT_TRUE(text.contains(sim.Device()) && text.contains("went away")) << text.toStdString();
+            EXPECT_EQ(p.Enabled(), "1011") << c.name;
+            EXPECT_FALSE(p.dlg.Comm().PortOpen()) << c.name;
+            EXPECT_THROW(p.dlg.Comm().Output(":FF06\r\n"), CommError) << "nothing goes out on a closed port";
+            EXPECT_LT(CpuSeconds() - cpuBefore, 0.3) << c.name << ": idling after the hang-up must not spin";
+        }
+        ExpectCleanSearch(p, c.name);
+    }
+}
+
+// An answer belongs to the session that asked: one on its way when Stop is pressed still shows,
+// one left on the line by an earlier session does not.
+TEST(PanelLine, AnswersAcrossStopAndStart)
+{
+    SimProcess sim({"--baud", "9600", "--verbose"});
+    sim.Wire(1);
+    {
+        Panel p;
+        p.Click(IDC_START);
+        p.Click(IDC_SEARCH);
+        p.Click(IDC_STOP);
+        ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; }));
+        p.Click(IDC_SEARCH);
+        EXPECT_EQ(p.Texts(), QStringList({"Search Success!", "Please Click START"}));
+        EXPECT_EQ(sim.FramesReceived().size(), 1);
+        p.Click(IDC_START);
+        p.Click(IDC_SEARCH);
+        Pump(5ms);
+        p.dlg.Comm().PortOpen(false);  // the answer arrives with nobody reading
+    }
+    Pump(500ms);  // at 9600 baud the whole answer is on the line after about 240 ms
+    Panel p;
+    p.Click(IDC_START);
+    Pump(400ms);
+    EXPECT_EQ(p.Count("Search Success!"), 0) << "an answer to an earlier session must not show";
+}
+
+TEST(PanelLine, AnswerArrivingWhileABoxIsOpenIsInterpretedThen)
+{
+    // Two answers 400 ms apart: the second arrives while "Search Success!" of the first is open.
+    SimProcess sim({"--twice", "--split-at", "127", "--pause-ms", "400"});
+    sim.Wire(1);
+    Panel p;
+    int opened = 0;
+    int openedWhileFirstOpen = 0;
+    bool firstOpen = false;
+    p.dlg.SetMessagePresenter([&](QMessageBox::Icon icon, const QString& text) {
+        if (++opened > 1) {
+            openedWhileFirstOpen += firstOpen;
+            return;
+        }
+        firstOpen = true;
+        QMessageBox box(icon, "VARNEK-Q42", text, QMessageBox::Ok, &p.dlg);
+        QTimer::singleShot(3000, &box, &QMessageBox::accept);
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (openedWhileFirstOpen > 0) {
+                box.accept();
+            }
+        });
+        closer.start(20);
+        box.exec();
+        firstOpen = false;
+    });
+    p.Click(IDC_START);
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return opened >= 2; }, 6s));
+    EXPECT_EQ(openedWhileFirstOpen, 1) << "the second answer is interpreted while the first box is open";
+}
+
+}  // namespace
+}  // namespace q42
