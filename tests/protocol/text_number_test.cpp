@@ -37,12 +37,5 @@ TEST(TextNumber, ReadsLikeTheFormAlwaysDid)
     }
 }
 
-TEST(TextNumber, PrintsDecimal)
-{
-    EXPECT_EQ(IntToText(0), "0");
-    EXPECT_EQ(IntToText(255), "255");
-    EXPECT_EQ(IntToText(-12), "-12");
-}
-
 }  // namespace
 }  // namespace q42
