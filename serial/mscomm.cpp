@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "comm_error.h"
+#include "open_error.h"
 #include "port_names.h"
 
 #ifndef Q_OS_WIN
@@ -19,15 +20,13 @@ namespace {
     throw CommError(text.toStdString());
 }
 
-// Qt reports a device that another process holds (its lock file, or TIOCEXCL) as a permission
-// error; only a device we may not open at all is a real permission problem.
 bool MayAccess(const QString& device)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(device);
     return true;
 #else
-    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+    return QFileInfo::exists(device) && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
 #endif
 }
 
@@ -102,40 +101,19 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
 {
     // "COM1: the device /dev/ttyUSB0" for a port number, saying where the path came from so that a
     // mistyped variable is easy to find; "/dev/ttyUSB0: the device" when the device was named directly.
-    QString subject = QStringLiteral("%1: the device").arg(m_deviceName);
+    OpenFailure failure{error, QStringLiteral("%1: the device").arg(m_deviceName), MayAccess(m_deviceName),
+                        m_port.errorString(), {}};
     if (m_fixedDevice.isEmpty()) {
         const QString variable = QStringLiteral("Q42_COM%1").arg(m_portNumber);
-        subject = QStringLiteral("%1: the device %2").arg(portLabel(), m_deviceName);
+        failure.subject = QStringLiteral("%1: the device %2").arg(portLabel(), m_deviceName);
         if (!SystemEnvironment(variable).isEmpty()) {
-            subject += QStringLiteral(" (set by %1)").arg(variable);
+            failure.subject += QStringLiteral(" (set by %1)").arg(variable);
         }
     }
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        Throw(QStringLiteral("%1 does not exist. Plug in the USB serial adapter or choose another port. Port "
-                             "numbers reach now: %2.")
-                  .arg(subject, DescribePortNumbers(SystemSerialPorts(), SystemEnvironment)));
-    case QSerialPort::PermissionError:
-#ifdef Q_OS_WIN
-        // Windows answers "access denied" for a port another program holds; there is no group to join.
-        Throw(QStringLiteral("%1 is busy: another program holds it open (a serial terminal or a second copy of "
-                             "this tool). Close that program, then try again.")
-                  .arg(subject));
-#else
-        if (QFileInfo::exists(m_deviceName) && MayAccess(m_deviceName)) {
-            Throw(QStringLiteral("%1 is busy: another program holds it open (often ModemManager, a serial "
-                                 "terminal or a second copy of this tool). Close that program, then try again.")
-                      .arg(subject));
-        }
-        Throw(QStringLiteral("%1 cannot be opened: permission denied. Add your user to the 'dialout' group "
-                             "(sudo usermod -aG dialout $USER), log out and back in, then try again.")
-                  .arg(subject));
-#endif
-    case QSerialPort::UnsupportedOperationError:
-        Throw(QStringLiteral("%1 is not a serial device (%2). Choose another port.").arg(subject, m_port.errorString()));
-    default:
-        Throw(QStringLiteral("%1 could not be opened as a serial port: %2.").arg(subject, m_port.errorString()));
+    if (error == QSerialPort::DeviceNotFoundError) {
+        failure.portsNow = DescribePortsNow();
     }
+    Throw(OpenErrorText(failure));
 }
 
 void CMSComm::Settings(const QString& settings)

@@ -54,8 +54,9 @@ x11_origin() {
   read -r X11_OX X11_OY < <(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
 }
 
-# Clicks the centre of a control given in dialog units (x y w h) at the dialog font's 6 x 12 base.
+# Clicks the centre of a control given in dialog units (x y w h) at the dialog font's 6 x 12 base
+# (X11_BASE_Y when the font is taller).
 x11_click_du() {
-  xdotool mousemove $((X11_OX + ($1 + $3 / 2) * 6 / 4)) $((X11_OY + ($2 + $4 / 2) * 12 / 8)) click 1
+  xdotool mousemove $((X11_OX + ($1 + $3 / 2) * 6 / 4)) $((X11_OY + ($2 + $4 / 2) * ${X11_BASE_Y:-12} / 8)) click 1
   sleep 0.15
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The real q42ctl binary against simulated units on pseudo-terminals: what it prints, its exit
 // status, and exactly which frames each unit received.
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -122,6 +124,13 @@ TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
         EXPECT_TRUE(both.out.contains(sims[i]->Device() + ": L9 ATT_UL: 10 -> 44\n")) << both.out.toStdString();
         EXPECT_TRUE(both.err.contains(sims[i]->Device() + ": done")) << both.err.toStdString();
         EXPECT_EQ(Commands(*sims[i]), "21 23 21");
+    }
+    // Several units' values as one JSON object keyed by device.
+    const CtlRun json = RunCtl({"-r", sims[0]->Device(), "-r", sims[1]->Device(), "get", "--json", "l9_att_ul"});
+    const QJsonObject units = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_EQ(units.size(), 2) << json.out.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(units[sims[i]->Device()].toObject()["L9 ATT_UL"].toInt(), 44) << json.out.toStdString();
     }
     const CtlRun three = RunCtl(args + QStringList{"-r", sims[2]->Device()});
     EXPECT_EQ(three.exitCode, 4);

@@ -3,10 +3,17 @@
 
 #include <QMap>
 
+#include "open_error.h"
 #include "port_names.h"
 
 namespace q42 {
 namespace {
+
+#ifdef Q_OS_WIN
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
 
 EnvLookup Env(QMap<QString, QString> vars)
 {
@@ -34,15 +41,15 @@ TEST(PortNames, Resolution)
     const Case cases[] = {
         {"first system port", 1, {}, "/dev/ttyUSB0"},
         {"second system port", 2, {}, "/dev/ttyS0"},
-        {"past the system ports: conventional name", 3, {}, "/dev/ttyS2"},
-        {"port 8 past them", 8, {}, "/dev/ttyS7"},
+        {"past the system ports: conventional name", 3, {}, kWindows ? "COM3" : "/dev/ttyS2"},
+        {"port 8 past them", 8, {}, kWindows ? "COM8" : "/dev/ttyS7"},
         {"environment wins", 1, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/pts/7"},
         {"environment of another port ignored", 2, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/ttyS0"},
         {"environment past the system ports", 5, {{"Q42_COM5", "/tmp/unit"}}, "/tmp/unit"},
         {"empty variable ignored", 1, {{"Q42_COM1", ""}}, "/dev/ttyUSB0"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ResolvePortName(c.port, system, Env(c.env)), c.device) << c.name;
+        EXPECT_EQ(ResolvePortName(c.port, system, Env(c.env)).toStdString(), c.device.toStdString()) << c.name;
     }
 }
 
@@ -51,6 +58,33 @@ TEST(PortNames, DescribesWhatEachNumberReaches)
     EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}})),
               "1 = /dev/ttyUSB0, 3 = /dev/pts/4");
     EXPECT_EQ(DescribePortNumbers({}, Env({})), "no serial ports are present");
+}
+
+// Windows says "access denied" for a port another program holds: busy there, never 'dialout'.
+TEST(OpenErrors, TextsSayWhatToDo)
+{
+    struct Case {
+        QSerialPort::SerialPortError error;
+        bool mayAccess;
+        const char* says;
+        const char* never;
+    };
+    const Case cases[] = {
+        {QSerialPort::DeviceNotFoundError, false,
+         "COM3: the device X does not exist. Plug in the USB serial adapter or choose another port. Ports now.", "busy"},
+        {QSerialPort::PermissionError, true, "COM3: the device X is busy: another program holds it open", "dialout"},
+        {QSerialPort::PermissionError, false,
+         kWindows ? "COM3: the device X is busy" : "COM3: the device X cannot be opened: permission denied. Add "
+                                                   "your user to the 'dialout' group",
+         kWindows ? "dialout" : "busy"},
+        {QSerialPort::UnsupportedOperationError, true, "X is not a serial device (why). Choose another port.", "busy"},
+        {QSerialPort::OpenError, true, "X could not be opened as a serial port: why.", "busy"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = OpenErrorText({c.error, "COM3: the device X", c.mayAccess, "why", "Ports now"}).toStdString();
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        EXPECT_EQ(text.find(c.never), std::string::npos) << text;
+    }
 }
 
 }  // namespace

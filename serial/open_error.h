@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// What to tell a technician when a serial port does not open: which device, why, and what to do.
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+
+namespace q42 {
+
+struct OpenFailure {
+    QSerialPort::SerialPortError error = QSerialPort::NoError;
+    QString subject;       // "COM1: the device /dev/ttyUSB0", or "/dev/ttyUSB0: the device"
+    bool mayAccess = false;  // the device exists and this user may read and write it
+    QString reason;        // Qt's own words, for the rare kinds
+    QString portsNow;      // what the port numbers reach now
+};
+
+QString OpenErrorText(const OpenFailure& failure);
+
+// "Port numbers reach now: 1 = /dev/ttyUSB0" (on Windows: "Serial ports present now: COM3"), for the
+// text of a missing device.
+QString DescribePortsNow();
+
+}  // namespace q42
