@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing q42-panel needs on Debian 12; with --packaging also
-# what building and checking the Debian package needs.
+# what building and checking the Debian package needs, with --windows what cross-building the
+# Windows programs and running them under Wine needs.
 # Idempotent: packages already present are not touched, and apt is only asked when something is missing.
 set -euo pipefail
 
@@ -12,9 +13,13 @@ packages=(
   fonts-arphic-uming
   xvfb xauth x11-utils xdotool
 )
-if [ "${1:-}" = "--packaging" ]; then
-  packages+=(dpkg-dev desktop-file-utils appstream man-db)
-fi
+for option in "$@"; do
+  case $option in
+    --packaging) packages+=(dpkg-dev desktop-file-utils appstream man-db) ;;
+    --windows) packages+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine wine64 zip unzip) ;;
+    *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

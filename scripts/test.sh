@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
-# suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, and a bounded
-# libFuzzer run over the receive path.
+# suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
+# libFuzzer run over the receive path, and the Windows programs cross-built and tested under Wine.
 # Installs whatever is missing first (Debian 12).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh --windows
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -25,3 +25,8 @@ echo "== fuzz the receive path for ${Q42_FUZZ_SECONDS:-60} s"
 cmake --preset fuzz -DQ42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-60}" >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer
 ctest --preset fuzz --no-tests=error
+
+echo "== cross-build for Windows and test under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+QT_QPA_PLATFORM= ctest --preset windows --no-tests=error
