@@ -133,8 +133,8 @@ void UnitSession::takeAnswer()
     const AnswerOutcome answer = std::exchange(m_answer, AnswerOutcome::NoFrame);
     const bool fits = waitsForSettings() ? answer == AnswerOutcome::Settings && m_readSeen.all()
                                          : answer == AnswerOutcome::Acknowledged;
+    // The next frame restarts the deadline, and finishing stops it.
     if (fits && !m_finished) {
-        m_deadline.stop();
         stepAnswered();
     }
 }

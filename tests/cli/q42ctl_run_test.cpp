@@ -7,7 +7,9 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -136,6 +138,25 @@ TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
     EXPECT_EQ(three.exitCode, 4);
     EXPECT_TRUE(three.err.contains(sims[2]->Device() + ": FAILED (exit status 4)")) << three.err.toStdString();
     EXPECT_TRUE(three.err.contains(sims[0]->Device() + ": done")) << three.err.toStdString();
+}
+
+// The line runs at the rate asked for while q42ctl holds it (QSerialPort puts back the old one at close).
+TEST(Q42ctl, SetsTheBaudRateAskedFor)
+{
+    SimProcess sim({"--no-answer"});
+    const int fd = ::open(sim.Device().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    for (const auto& [baud, speed] : {std::pair<const char*, speed_t>{"57600", B57600}, {"9600", B9600}}) {
+        termios tio{};
+        ::tcgetattr(fd, &tio);
+        ::cfsetspeed(&tio, B19200);
+        ::tcsetattr(fd, TCSANOW, &tio);
+        QProcess ctl;
+        ctl.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "-s", baud, "-t", "1500", "get"});
+        EXPECT_TRUE(WaitFor([&] { return ::tcgetattr(fd, &tio) == 0 && ::cfgetospeed(&tio) == speed; })) << baud;
+        ctl.waitForFinished();
+    }
+    ::close(fd);
 }
 
 // A port another program holds is busy; one the user may not open names the 'dialout' group.

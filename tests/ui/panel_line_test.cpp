@@ -10,7 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 
 #include "comm_error.h"
@@ -75,12 +78,23 @@ void ExpectCleanSearch(Panel& p, const char* after)
     EXPECT_EQ(Fields(p), kFactoryFields) << after;
 }
 
+// The line speed the device is set to, read through a descriptor opened before the window takes the
+// device for itself.
+speed_t LineSpeed(int fd)
+{
+    termios tio{};
+    return ::tcgetattr(fd, &tio) == 0 ? ::cfgetospeed(&tio) : 0;
+}
+
 TEST(PanelLine, StartSearchSetSaveStop)
 {
     SimProcess sim({"--verbose"});
     sim.Wire(1);
+    const int line = ::open(sim.Device().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(line, 0);
     Panel p;
     p.Click(IDC_START);
+    EXPECT_EQ(LineSpeed(line), B57600);
     ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
     EXPECT_EQ(p.dlg.Comm().DeviceName(), sim.Device());
     EXPECT_EQ(p.Enabled(), "0100");
@@ -131,6 +145,8 @@ TEST(PanelLine, StartSearchSetSaveStop)
     p.dlg.Controls().baud->setCurrentIndex(0);
     p.Click(IDC_START);
     EXPECT_TRUE(p.dlg.Started());
+    EXPECT_EQ(LineSpeed(line), B9600);
+    ::close(line);
     EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
 }
 
