@@ -23,7 +23,6 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"unknown name", "L9 ATT=3", "unknown value name \"L9 ATT\""},
         {"repeated name", "l9_att_dl=1\nL9 ATT_DL=2", "L9 ATT_DL is given twice"},
         {"trailing text", "L9 ATT_DL=12abc", "not a whole number"},
-        {"empty value", "L9 ATT_DL=", "not a whole number"},
         {"decimal", "L9 ATT_DL=1.5", "not a whole number"},
         {"negative", "L9 ATT_DL=-1", "out of range 0-255"},
         {"one past a byte", "L9 ATT_DL=256", "out of range 0-255"},

@@ -15,12 +15,6 @@ std::string Frame(int nibbles)
     return std::string(FrameTextView());
 }
 
-// The two hex digits of payload byte `pos` in the last built frame.
-std::string PayloadByte(const std::string& frame, std::size_t pos)
-{
-    return frame.substr(3 + 2 * pos, 2);
-}
-
 DeviceSettings AllTen()
 {
     DeviceSettings s;
@@ -117,7 +111,7 @@ TEST(Payloads, SwitchRecords)
         const std::string frame = Frame(124);
         std::string got;
         for (std::size_t pos : {41u, 45u, 49u, 53u, 57u, 61u}) {
-            got += PayloadByte(frame, pos);
+            got += frame.substr(3 + 2 * pos, 2);  // the two hex digits of payload byte pos
         }
         EXPECT_EQ(got, c.expected) << c.name;
     }

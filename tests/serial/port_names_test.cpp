@@ -77,8 +77,6 @@ TEST(OpenErrors, TextsSayWhatToDo)
          kWindows ? "COM3: the device X is busy" : "COM3: the device X cannot be opened: permission denied. Add "
                                                    "your user to the 'dialout' group",
          kWindows ? "dialout" : "busy"},
-        {QSerialPort::UnsupportedOperationError, true, "X is not a serial device (why). Choose another port.", "busy"},
-        {QSerialPort::OpenError, true, "X could not be opened as a serial port: why.", "busy"},
     };
     for (const Case& c : cases) {
         const std::string text = OpenErrorText({c.error, "COM3: the device X", c.mayAccess, "why", "Ports now"}).toStdString();

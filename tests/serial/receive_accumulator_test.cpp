@@ -14,11 +14,6 @@ using test::RecordingSink;
 
 constexpr int kOther = 1100;  // any event kind but receive
 
-std::vector<std::uint8_t> Bytes(const std::string& s)
-{
-    return {s.begin(), s.end()};
-}
-
 // One step of a scripted run: a piece of bytes, a non-receive event, or some ticks.
 struct Step {
     enum Kind { Receive, OtherEvent, Ticks } kind;
@@ -43,7 +38,7 @@ struct ScriptedRun {
                     acc.OnTimerTick();
                 }
             } else {
-                const auto bytes = Bytes(s.bytes);
+                const std::vector<std::uint8_t> bytes(s.bytes.begin(), s.bytes.end());
                 acc.OnCommEvent(s.kind == Step::Receive ? ReceiveAccumulator::kReceiveEvent : kOther, bytes);
             }
         }

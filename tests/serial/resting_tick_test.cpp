@@ -16,18 +16,9 @@ namespace {
 using test::RecordingSink;
 
 const std::vector<std::string> kPieces = {
-    ">06\r\n",
-    ">21006D0278000021010A0027010A0022010A0028010A004D010A004B010A004E010A004C010A00530101002B0101004901",
-    "01007E0101004A0101007F0101\r\n",
-    ">0102\r\n",
-    ">1 2\r\n",
-    ">ab\r\n",
-    "\r\n",
-    ">",
-    "garbage>zz\r",
-    "\n",
-    std::string(90, 'Z'),
-    "",
+    ">06\r\n", ">21006D0278000021010A0027010A0022010A0028010A004D010A004B010A004E010A004C010A00530101002B0101004901",
+    "01007E0101004A0101007F0101\r\n", ">0102\r\n", ">1 2\r\n", ">ab\r\n", "\r\n", ">", "garbage>zz\r", "\n",
+    std::string(90, 'Z'), "",
 };
 
 struct Machine {

@@ -25,17 +25,18 @@ SimProcess::SimProcess(const QStringList& options)
 
 SimProcess::~SimProcess()
 {
-    Stop();
-}
-
-QString SimProcess::ErrorOutput()
-{
-    return QString::fromLocal8Bit(m_process.readAllStandardError());
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(2000)) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
 }
 
 QStringList SimProcess::FramesReceived()
 {
-    m_log += ErrorOutput();
+    m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
     QStringList frames;
     for (const QString& line : m_log.split('\n')) {
         if (line.startsWith(QStringLiteral("q42-unit-sim: got "))) {
@@ -48,17 +49,6 @@ QStringList SimProcess::FramesReceived()
 void SimProcess::Wire(int portNumber) const
 {
     qputenv(QStringLiteral("Q42_COM%1").arg(portNumber).toLatin1().constData(), m_device.toLocal8Bit());
-}
-
-void SimProcess::Stop()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(2000)) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)

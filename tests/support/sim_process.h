@@ -18,13 +18,11 @@ public:
 
     bool Started() const { return !m_device.isEmpty(); }
     QString Device() const { return m_device; }
-    QString ErrorOutput();
     // The frames the unit logged as received (it must run with --verbose), oldest first, without CR LF.
     QStringList FramesReceived();
 
     // Points port number n at this unit through Q42_COM<n>.
     void Wire(int portNumber = 1) const;
-    void Stop();
 
 private:
     QProcess m_process;
