@@ -20,6 +20,8 @@ namespace {
     throw CommError(text.toStdString());
 }
 
+// The device exists and this user may read and write it: then a refused open means another
+// program holds it, not a missing permission.
 bool MayAccess(const QString& device)
 {
 #ifdef Q_OS_WIN
