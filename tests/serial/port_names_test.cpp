@@ -3,6 +3,8 @@
 
 #include <QMap>
 
+#include "comm_error.h"
+#include "mscomm.h"
 #include "open_error.h"
 #include "port_names.h"
 
@@ -42,7 +44,6 @@ TEST(PortNames, Resolution)
         {"first system port", 1, {}, "/dev/ttyUSB0"},
         {"second system port", 2, {}, "/dev/ttyS0"},
         {"past the system ports: conventional name", 3, {}, kWindows ? "COM3" : "/dev/ttyS2"},
-        {"port 8 past them", 8, {}, kWindows ? "COM8" : "/dev/ttyS7"},
         {"environment wins", 1, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/pts/7"},
         {"environment of another port ignored", 2, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/ttyS0"},
         {"environment past the system ports", 5, {{"Q42_COM5", "/tmp/unit"}}, "/tmp/unit"},
@@ -83,6 +84,15 @@ TEST(OpenErrors, TextsSayWhatToDo)
         EXPECT_NE(text.find(c.says), std::string::npos) << text;
         EXPECT_EQ(text.find(c.never), std::string::npos) << text;
     }
+}
+
+TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)
+{
+    CMSComm comm;
+    for (const char* bad : {"115200,n,8,1", "9600,e,8,1", "9600,n,7,1", "9600,n,8,2", "fast"}) {
+        EXPECT_THROW(comm.Settings(bad), CommError) << bad;
+    }
+    EXPECT_NO_THROW(comm.Settings("57600,N,8,1"));
 }
 
 }  // namespace

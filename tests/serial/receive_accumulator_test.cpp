@@ -92,18 +92,5 @@ TEST(ReceiveAccumulator, Bursts)
     }
 }
 
-TEST(ReceiveAccumulator, EveryEventRefreshesTheSwitches)
-{
-    ScriptedRun run({Recv("a"), Other(), Recv("")});
-    EXPECT_EQ(run.sink.calls, (std::vector<std::string>{"refresh", "refresh", "refresh"}));
-}
-
-TEST(ReceiveAccumulator, BytesLandWhereTheCountSays)
-{
-    ScriptedRun run({Recv("ab"), Recv("cd"), Tick(5), Recv("e")});
-    ASSERT_EQ(run.acc.Buffer().count, 5u);
-    EXPECT_EQ(std::string(run.acc.Buffer().data.begin(), run.acc.Buffer().data.begin() + 5), "abcde");
-}
-
 }  // namespace
 }  // namespace q42
