@@ -77,20 +77,7 @@ void UnitSession::sendNext()
     m_readSeen.reset();
     m_answer = AnswerOutcome::NoFrame;
 
-    int nibbles = 0;
-    switch (m_step) {
-    case Step::ReadBefore:
-    case Step::ReadBack:
-        nibbles = BuildQueryPayload();
-        break;
-    case Step::Write:
-        nibbles = BuildSetPayload(ToDeviceSettings(m_written));
-        break;
-    case Step::Save:
-        nibbles = BuildSavePayload();
-        break;
-    }
-    EncodeFrame(nibbles);
+    EncodeFrame(buildPayload());
     try {
         m_comm.Output(FrameTextView());
     } catch (const CommError& e) {
@@ -98,6 +85,20 @@ void UnitSession::sendNext()
         return;
     }
     m_deadline.start(m_request.timeoutMs);
+}
+
+int UnitSession::buildPayload() const
+{
+    switch (m_step) {
+    case Step::Write:
+        return BuildSetPayload(ToDeviceSettings(m_written));
+    case Step::Save:
+        return BuildSavePayload();
+    case Step::ReadBefore:
+    case Step::ReadBack:
+        break;
+    }
+    return BuildQueryPayload();
 }
 
 void UnitSession::handleComm()

@@ -47,6 +47,8 @@ private:
     enum class Step { ReadBefore, Write, Save, ReadBack };
 
     void sendNext();
+    // Fills the shared nibble list with this step's payload and returns its length.
+    int buildPayload() const;
     void handleComm();
     void handleDeadline();
     void takeAnswer();
