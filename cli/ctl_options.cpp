@@ -3,6 +3,8 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 #include "values_file.h"
 
 namespace q42::ctl {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ctl_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace q42::ctl {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QSerialPortInfo>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>

@@ -2,6 +2,7 @@
 #include "unit_session.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "comm_error.h"
 #include "comm_receive.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "unit_values.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
 
