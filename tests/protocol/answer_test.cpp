@@ -105,8 +105,6 @@ TEST(ParseAnswer, ByDecodedLength)
     const Case cases[] = {
         {"one byte", ">06\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
         {"one byte, any value", ">FF\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
-        {"one byte, lower-case", ">ab\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
-        {"two bytes", ">0102\r\n", AnswerOutcome::Ignored, {}, false},
         {"29 bytes", twentyNine, AnswerOutcome::Ignored, {}, false},
         {"30 bytes reads only what came",
          thirty,

@@ -4,6 +4,8 @@
 // line carried only what was asked, and a clean Search still works.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +111,7 @@ TEST(PanelLine, StartSearchSetSaveStop)
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 1; }));
     // A click alone stores nothing: the unit's next answer, a port event, shows the stored choice again.
     p.ClickSwitch(SwitchField::SmartSwitch, kSwitchOff);
+    EXPECT_FALSE(p.dlg.Controls().switches[0]->button(kSwitchOn)->isChecked()) << "ON and OFF exclude each other";
     p.Click(IDC_SAVE);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 2; }));
     EXPECT_EQ(p.ShownChoice(SwitchField::SmartSwitch), kSwitchOn);

@@ -187,6 +187,7 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), list->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(list, &tip);
     EXPECT_EQ(list->toolTip(), "COM3 opens /dev/q42-unplugged-adapter");
+    EXPECT_TRUE(list->itemData(0, Qt::ToolTipRole).toString().startsWith("COM1 opens "));
     p.Click(IDC_START);
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].first, QMessageBox::Critical);
