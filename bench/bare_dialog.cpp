@@ -20,12 +20,9 @@ int main(int argc, char** argv)
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("bare dialog"));
     if (app.arguments().contains(QStringLiteral("--panel-font"))) {
-        QFont font;  // the tool's dialog font, to tell its cost apart
-        font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN")});
-        font.setPointSize(9);
-        dialog.setFont(font);
+        dialog.setFont(q42::PanelFont());  // to tell the font's cost apart
     }
-    for (const q42::ControlSpec& c : q42::kPanelControls) {
+    for (const q42::ControlRow& c : q42::kPanelControls) {
         QWidget* w = nullptr;
         const QString text = QString::fromUtf8(c.text);
         switch (c.kind) {

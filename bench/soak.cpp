@@ -10,26 +10,21 @@
 
 #include "bench_support.h"
 #include "comm_receive.h"
-#include "frame_codec.h"
 #include "mscomm.h"
+#include "parameter_table.h"
 #include "payloads.h"
 #include "receive_accumulator.h"
+#include "unit_line.h"
 
 namespace {
 
 using namespace q42;
 
-struct SoakSink : AnswerSink {
-    DeviceSettings shown;
-    int successes = 0;
-    int searchSuccesses = 0;
-    void SetFieldText(TextField field, const std::string& text) override { shown.Text(field) = text; }
-    void SetSwitchChoice(SwitchField field, int choice) override { shown.Switch(field) = choice; }
-    void RefreshSwitches() override {}
-    void ShowMessage(const std::string& text) override
-    {
-        (text == kSearchSuccessText ? searchSuccesses : successes)++;
-    }
+// What the last answer of each kind carried, as the window's quiet-gap ending interprets it.
+struct SoakAnswers {
+    int acknowledgements = 0;
+    int settings = 0;
+    UnitAnswer lastSettings;
 };
 
 DeviceSettings RandomSettings(std::mt19937& rng)
@@ -45,19 +40,15 @@ DeviceSettings RandomSettings(std::mt19937& rng)
     return s;
 }
 
-bool SameAsSent(const DeviceSettings& sent, const DeviceSettings& shown)
+bool SameAsSent(const DeviceSettings& sent, const UnitAnswer& read)
 {
-    for (int f = 0; f < kTextFieldCount; ++f) {
-        if (sent.Text(static_cast<TextField>(f)) != shown.Text(static_cast<TextField>(f))) {
+    const WireValues wire = WireValuesOf(sent);
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        if (ParameterTable[row].readInAnswer && read.rowValue[row] != wire[row]) {
             return false;
         }
     }
-    for (int w = 0; w < kSwitchFieldCount; ++w) {
-        if (sent.Switch(static_cast<SwitchField>(w)) != shown.Switch(static_cast<SwitchField>(w))) {
-            return false;
-        }
-    }
-    return true;
+    return read.CarriesEveryValue();
 }
 
 }  // namespace
@@ -78,19 +69,24 @@ int main(int argc, char** argv)
     bench::UnitProcess unit({"--baud", baud});
     qputenv("Q42_COM1", unit.Device().toLocal8Bit());
     CMSComm comm;
-    SoakSink sink;
-    ReceiveAccumulator acc(sink);
+    SoakAnswers answers;
+    ReceiveAccumulator acc(nullptr);
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(tickMs);
-    QObject::connect(&tick, &QTimer::timeout, [&] { acc.OnTimerTick(); });
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const std::optional<UnitAnswer> answer = acc.OnTimerTick();
+        if (answer && answer->kind == AnswerKind::Acknowledged) {
+            ++answers.acknowledgements;
+        } else if (answer && answer->kind == AnswerKind::Settings) {
+            ++answers.settings;
+            answers.lastSettings = *answer;
+        }
+    });
     QObject::connect(&comm, &CMSComm::OnComm, [&] { DeliverCommEvent(comm, acc); });
     acc.InitReceive();
     tick.start();
-    comm.CommPort(1);
-    comm.PortOpen(true);
-    comm.Settings(baud + ",n,8,1");
-    comm.RThreshold(1);
+    OpenUnitLine(comm, {1, QString(), baud.toInt()});
 
     std::mt19937 rng(1);
     int missed = 0;
@@ -99,18 +95,15 @@ int main(int argc, char** argv)
     const auto started = bench::MonotonicNs();
     for (int round = 0; round < rounds; ++round) {
         const DeviceSettings sent = RandomSettings(rng);
-        const int acks = sink.successes;
-        EncodeFrame(BuildSetPayload(sent));
-        comm.Output(FrameTextView());
-        missed += !bench::RunUntil([&] { return sink.successes > acks; }, std::chrono::seconds(3));
+        const int acks = answers.acknowledgements;
+        SendPayload(comm, BuildSetPayload(sent));
+        missed += !bench::RunUntil([&] { return answers.acknowledgements > acks; }, std::chrono::seconds(3));
 
-        const int searches = sink.searchSuccesses;
-        sink.shown = DeviceSettings{};
-        EncodeFrame(BuildQueryPayload());
-        comm.Output(FrameTextView());
-        if (!bench::RunUntil([&] { return sink.searchSuccesses > searches; }, std::chrono::seconds(3))) {
+        const int searches = answers.settings;
+        SendPayload(comm, BuildQueryPayload());
+        if (!bench::RunUntil([&] { return answers.settings > searches; }, std::chrono::seconds(3))) {
             ++missed;
-        } else if (!SameAsSent(sent, sink.shown)) {
+        } else if (!SameAsSent(sent, answers.lastSettings)) {
             ++wrong;
         }
         if (round == 99) {

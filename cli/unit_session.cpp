@@ -6,10 +6,9 @@
 
 #include "comm_error.h"
 #include "comm_receive.h"
-#include "frame_codec.h"
 #include "parameter_table.h"
 #include "payloads.h"
-#include "text_number.h"
+#include "unit_line.h"
 
 namespace q42::ctl {
 
@@ -47,14 +46,7 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, QObjec
 void UnitSession::Start()
 {
     try {
-        if (m_target.device.isEmpty()) {
-            m_comm.CommPort(m_target.portNumber);
-        } else {
-            m_comm.CommDevice(m_target.device);
-        }
-        m_comm.Settings(QStringLiteral("%1,n,8,1").arg(m_request.baud));
-        m_comm.RThreshold(1);
-        m_comm.PortOpen(true);
+        OpenUnitLine(m_comm, {m_target.portNumber, m_target.device, m_request.baud});
     } catch (const CommError& e) {
         finish(ExitStatus::CannotOpen, QString::fromStdString(e.what()));
         return;
@@ -75,12 +67,8 @@ void UnitSession::sendNext()
     m_steps.pop_front();
     m_receive.InitReceive();
     m_heard = false;
-    m_readSeen.reset();
-    m_answer = AnswerOutcome::NoFrame;
-
-    EncodeFrame(buildPayload());
     try {
-        m_comm.Output(FrameTextView());
+        SendPayload(m_comm, buildPayload());
     } catch (const CommError& e) {
         finish(ExitStatus::NoAnswer, QString::fromStdString(e.what()));
         return;
@@ -92,7 +80,7 @@ int UnitSession::buildPayload() const
 {
     switch (m_step) {
     case Step::Write:
-        return BuildSetPayload(ToDeviceSettings(m_written));
+        return BuildSetPayload(ToWireValues(m_written));
     case Step::Save:
         return BuildSavePayload();
     case Step::ReadBefore:
@@ -123,22 +111,22 @@ void UnitSession::handleComm()
     const bool awaited = waitsForSettings() ? bytes >= kSetPayloadBytes : bytes == 1;
     const auto* end = held.data.begin() + held.count;
     if (awaited) {
-        m_receive.ParseNow();
-        takeAnswer();
+        takeAnswer(m_receive.ParseNow());
     } else if (bytes != 0 || std::find(held.data.begin(), end, '>') == end) {
         m_receive.InitReceive();
     }
 }
 
-void UnitSession::takeAnswer()
+void UnitSession::takeAnswer(const UnitAnswer& answer)
 {
-    const AnswerOutcome answer = std::exchange(m_answer, AnswerOutcome::NoFrame);
-    const bool fits = waitsForSettings() ? answer == AnswerOutcome::Settings && m_readSeen.all()
-                                         : answer == AnswerOutcome::Acknowledged;
-    // The next frame restarts the deadline, and finishing stops it.
-    if (fits && !m_finished) {
-        stepAnswered();
+    const bool fits = waitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
+    if (!fits) {
+        return;
     }
+    if (waitsForSettings()) {
+        m_read = ValuesOf(answer);
+    }
+    stepAnswered();
 }
 
 void UnitSession::stepAnswered()
@@ -197,32 +185,6 @@ void UnitSession::finish(ExitStatus status, const QString& problem)
     m_deadline.stop();
     m_comm.PortOpen(false);
     emit Done();
-}
-
-void UnitSession::SetFieldText(TextField field, const std::string& text)
-{
-    const auto index = static_cast<std::size_t>(field);
-    m_readSeen.set(index);
-    if (field != TextField::IsoTime) {
-        m_read[index] = TextToInt(text);
-    }
-}
-
-void UnitSession::SetIsoTimeMinutes(int minutes)
-{
-    m_read[kIsoTime] = minutes;
-}
-
-void UnitSession::SetSwitchChoice(SwitchField field, int choice)
-{
-    const std::size_t index = kFirstSwitch + static_cast<std::size_t>(field);
-    m_readSeen.set(index);
-    m_read[index] = choice == kSwitchOn ? 1 : 0;
-}
-
-void UnitSession::ShowMessage(const std::string& text)
-{
-    m_answer = text == kSearchSuccessText ? AnswerOutcome::Settings : AnswerOutcome::Acknowledged;
 }
 
 }  // namespace q42::ctl

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <bitset>
 #include <deque>
 #include <string>
 #include <vector>
@@ -22,7 +21,7 @@
 
 namespace q42::ctl {
 
-class UnitSession : public QObject, private AnswerSink {
+class UnitSession : public QObject {
     Q_OBJECT
 
 public:
@@ -51,30 +50,21 @@ private:
     int buildPayload() const;
     void handleComm();
     void handleDeadline();
-    void takeAnswer();
+    void takeAnswer(const UnitAnswer& answer);
     void stepAnswered();
     bool waitsForSettings() const { return m_step == Step::ReadBefore || m_step == Step::ReadBack; }
     void finish(ExitStatus status, const QString& problem = {});
-
-    // Answer interpretation fills these, the same way it fills the window's form.
-    void SetFieldText(TextField field, const std::string& text) override;
-    void SetIsoTimeMinutes(int minutes) override;
-    void SetSwitchChoice(SwitchField field, int choice) override;
-    void RefreshSwitches() override {}
-    void ShowMessage(const std::string& text) override;
 
     const CtlRequest& m_request;
     const Target m_target;
     QString m_label;
     CMSComm m_comm;
-    ReceiveAccumulator m_receive{*this};
+    ReceiveAccumulator m_receive{nullptr};
     QTimer m_deadline;
     std::deque<Step> m_steps;
     Step m_step = Step::ReadBefore;
     bool m_heard = false;            // bytes came since the frame went out
-    AnswerOutcome m_answer = AnswerOutcome::NoFrame;
     UnitValues m_read{};
-    std::bitset<kValueCount> m_readSeen;
     UnitValues m_written{};
     std::vector<std::string> m_changes;
     bool m_finished = false;

@@ -120,17 +120,39 @@ UnitValues Apply(const Edits& edits, UnitValues values)
     return values;
 }
 
-DeviceSettings ToDeviceSettings(const UnitValues& values)
+namespace {
+
+// Where a value of the list sits in the unit's parameter rows.
+std::size_t RowOfValue(std::size_t index)
 {
-    DeviceSettings settings;
-    for (std::size_t i = 0; i < kFirstSwitch; ++i) {
-        settings.Text(static_cast<TextField>(i)) = std::to_string(i == kIsoTime ? values[i] / 60 : values[i]);
+    return index < kFirstSwitch ? RowOf(static_cast<TextField>(index))
+                                : RowOf(static_cast<SwitchField>(index - kFirstSwitch));
+}
+
+}  // namespace
+
+WireValues ToWireValues(const UnitValues& values)
+{
+    WireValues wire{};
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        // A row carries the value of its source; the second PA-switch copies carry the first's.
+        for (std::size_t i = 0; i < kValueCount; ++i) {
+            if (RowOf(ParameterTable[row].source) == RowOfValue(i)) {
+                wire[row] = values[i];
+            }
+        }
     }
-    for (std::size_t i = kFirstSwitch; i < kValueCount; ++i) {
-        settings.Switch(static_cast<SwitchField>(i - kFirstSwitch)) = values[i] == 1 ? kSwitchOn : kSwitchOff;
+    return wire;
+}
+
+UnitValues ValuesOf(const UnitAnswer& answer)
+{
+    UnitValues values{};
+    for (std::size_t i = 0; i < kValueCount; ++i) {
+        const std::int64_t value = answer.rowValue[RowOfValue(i)];
+        values[i] = i < kFirstSwitch ? static_cast<int>(value) : (value == 1 ? 1 : 0);
     }
-    settings.iso_time_minutes = static_cast<std::uint16_t>(values[kIsoTime]);
-    return settings;
+    return values;
 }
 
 std::string FormatValue(std::size_t index, const UnitValues& values)

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "answer.h"
 #include "device_settings.h"
+#include "parameter_table.h"
 
 namespace q42::ctl {
 
@@ -48,8 +50,10 @@ std::string CheckEdits(const Edits& edits);
 
 UnitValues Apply(const Edits& edits, UnitValues values);
 
-// What the window's form would hold, and back; ISO time travels as exact minutes.
-DeviceSettings ToDeviceSettings(const UnitValues& values);
+// The values as the unit keeps them on the wire, and back from a settings answer that carries
+// every one of them; ISO time travels as exact minutes.
+WireValues ToWireValues(const UnitValues& values);
+UnitValues ValuesOf(const UnitAnswer& answer);
 
 std::string FormatValue(std::size_t index, const UnitValues& values);
 

@@ -38,9 +38,7 @@ class CheckingSink : public AnswerSink {
 public:
     std::optional<std::vector<std::uint8_t>> expected;  // decoded answer of the tick being run
     int fieldsSet = 0;
-    int switchesSet = 0;
-    int searchSuccesses = 0;
-    int successes = 0;
+    int messages = 0;
 
     void SetFieldText(TextField field, const std::string& text) override
     {
@@ -52,28 +50,40 @@ public:
     {
         Check(expected && expected->size() >= kMinQueryAnswerBytes, "switch without a well-formed answer");
         Check(choice == ReferenceSwitchChoice(*expected, field), "switch differs from the answer");
-        ++switchesSet;
     }
     void RefreshSwitches() override {}
-    void ShowMessage(const std::string& text) override
-    {
-        if (text == kSearchSuccessText) {
-            Check(expected && expected->size() >= kMinQueryAnswerBytes && fieldsSet >= 7,
-                  "Search Success! without the values");
-            ++searchSuccesses;
-        } else {
-            Check(text == kSuccessText && expected && expected->size() == 1, "Success! without a one-byte answer");
-            ++successes;
+    void ShowMessage(const std::string& /*text*/) override { ++messages; }
+};
+
+// The typed answer of a tick must be what the reference reading says, kind and values.
+void CheckAnswer(const std::optional<UnitAnswer>& answer, const std::optional<std::vector<std::uint8_t>>& expected,
+                 const CheckingSink& sink)
+{
+    if (!answer) {
+        return;
+    }
+    const std::size_t size = expected ? expected->size() : 0;
+    const bool ack = expected && size == 1;
+    const bool settings = expected && size >= kMinQueryAnswerBytes;
+    Check((answer->kind == AnswerKind::Acknowledged) == ack, "acknowledgement differs from the reference");
+    Check((answer->kind == AnswerKind::Settings) == settings, "settings answer differs from the reference");
+    Check(!settings || sink.fieldsSet >= 7, "settings answer shown without its values");
+    Check(answer->CarriesEveryValue() == (settings && size >= 58), "every value carried, or not, wrongly");
+    for (int f = 0; settings && f < kTextFieldCount; ++f) {
+        const auto field = static_cast<TextField>(f);
+        if (answer->Carries(field)) {
+            const int shown = field == TextField::IsoTime ? answer->Value(field) / 60 : answer->Value(field);
+            Check(std::to_string(shown) == ReferenceFieldText(*expected, field), "typed value differs");
         }
     }
-};
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CheckingSink sink;
-    ReceiveAccumulator acc(sink);
+    ReceiveAccumulator acc(&sink);
     acc.InitReceive();
     std::size_t at = 0;
     while (at < size) {
@@ -82,20 +92,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (int t = 0; t < (op & 0x1F); ++t) {
                 const bool parses = acc.QuietCountdown() <= 1 && acc.Buffer().count != 0;
                 sink.expected = parses ? ReferenceAnswer(acc.Buffer()) : std::nullopt;
-                const int before = sink.searchSuccesses + sink.successes;
+                const int before = sink.messages;
                 sink.fieldsSet = 0;
-                acc.OnTimerTick();
-                // Whatever the reference finds must be reported, and nothing else.
+                const std::optional<UnitAnswer> answer = acc.OnTimerTick();
+                CheckAnswer(answer, sink.expected, sink);
+                // Whatever the reference finds must be reported once, and nothing else.
+                const bool reported = answer && (answer->kind == AnswerKind::Acknowledged ||
+                                                 answer->kind == AnswerKind::Settings);
+                Check(sink.messages == before + (reported ? 1 : 0), "a message without an answer, or none for one");
                 if (parses && sink.expected && (sink.expected->size() == 1 || sink.expected->size() >= 30)) {
-                    Check(sink.searchSuccesses + sink.successes == before + 1, "a well-formed answer went unreported");
+                    Check(reported, "a well-formed answer went unreported");
                 }
                 Check(acc.Buffer().count <= kReceiveCapacity, "count past the receive area");
             }
         } else if (op & 0x40) {
-            acc.OnCommEvent(1100, {});
+            acc.OnCommEvent(comEventDeviceLost, {});
         } else {
             const std::size_t n = std::min<std::size_t>(op & 0x3F, size - at);
-            acc.OnCommEvent(ReceiveAccumulator::kReceiveEvent, std::span(data + at, n));
+            acc.OnCommEvent(comEvReceive, std::span(data + at, n));
             at += n;
         }
         Check(acc.Buffer().count <= kReceiveCapacity, "count past the receive area");

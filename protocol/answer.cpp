@@ -2,7 +2,6 @@
 #include "answer.h"
 
 #include "frame_codec.h"
-#include "parameter_table.h"
 #include "text_number.h"
 
 namespace q42 {
@@ -12,9 +11,9 @@ namespace {
 constexpr char kAnswerStart = '>';
 constexpr char kAnswerEnd[2] = {'\r', '\n'};
 
-// Writes the values found in a query answer of `length` decoded bytes. A value whose position
-// lies at or past the decoded length was never received, so its field keeps what it showed.
-void ApplySettings(const std::uint8_t* bytes, std::size_t length, AnswerSink& sink)
+// Reads the values of a query answer of `length` decoded bytes. A value whose position lies at or
+// past the decoded length was never received, so it is not carried.
+void ReadSettings(const std::uint8_t* bytes, std::size_t length, UnitAnswer& answer)
 {
     for (std::size_t row = 0; row < ParameterTable.size(); ++row) {
         const ParameterRecord& record = ParameterTable[row];
@@ -22,43 +21,78 @@ void ApplySettings(const std::uint8_t* bytes, std::size_t length, AnswerSink& si
         if (!record.readInAnswer || pos + record.length > length) {
             continue;
         }
-        if (const auto* sw = std::get_if<SwitchField>(&record.source)) {
-            sink.SetSwitchChoice(*sw, bytes[pos] == 1 ? kSwitchOn : kSwitchOff);
-            continue;
-        }
-        const auto field = std::get<TextField>(record.source);
-        if (field == TextField::IsoTime) {
-            const int minutes = bytes[pos] + 256 * bytes[pos + 1];
-            sink.SetIsoTimeMinutes(minutes);
-            sink.SetFieldText(field, IntToText(minutes / 60));
-        } else {
-            sink.SetFieldText(field, IntToText(bytes[pos]));
-        }
+        answer.rowValue[row] = record.length == 2 ? bytes[pos] + 256 * bytes[pos + 1] : bytes[pos];
+        answer.carried.set(row);
     }
 }
 
 }  // namespace
 
-AnswerOutcome ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink)
+bool UnitAnswer::CarriesEveryValue() const
 {
+    if (kind != AnswerKind::Settings) {
+        return false;
+    }
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        if (ParameterTable[row].readInAnswer && !carried[row]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+UnitAnswer InterpretAnswer(ReceiveBuffer& buffer)
+{
+    UnitAnswer answer;
     std::uint8_t* data = buffer.data.data();
     const std::uint8_t n = ExtractFrame(buffer, data, data, kAnswerStart, kAnswerEnd);
     if (n == 0) {
         buffer.data.fill(0);
-        return AnswerOutcome::NoFrame;
+        return answer;
     }
-    const std::size_t m = DecodeHexPairs(data, data, n);
-    if (m == 1) {
+    answer.decodedBytes = DecodeHexPairs(data, data, n);
+    if (answer.decodedBytes == 1) {
+        answer.kind = AnswerKind::Acknowledged;
+    } else if (answer.decodedBytes >= kMinQueryAnswerBytes) {
+        answer.kind = AnswerKind::Settings;
+        ReadSettings(data, answer.decodedBytes, answer);
+    } else {
+        answer.kind = AnswerKind::Ignored;
+    }
+    return answer;
+}
+
+void RenderAnswer(const UnitAnswer& answer, AnswerSink& sink)
+{
+    if (answer.kind == AnswerKind::Acknowledged) {
         sink.ShowMessage(kSuccessText);
-        return AnswerOutcome::Acknowledged;
+        return;
     }
-    if (m >= kMinQueryAnswerBytes) {
-        ApplySettings(data, m, sink);
-        sink.RefreshSwitches();
-        sink.ShowMessage(kSearchSuccessText);
-        return AnswerOutcome::Settings;
+    if (answer.kind != AnswerKind::Settings) {
+        return;
     }
-    return AnswerOutcome::Ignored;
+    // In the unit's row order, as the values came.
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        if (!answer.carried[row]) {
+            continue;
+        }
+        const std::int64_t value = answer.rowValue[row];
+        if (const auto* sw = std::get_if<SwitchField>(&ParameterTable[row].source)) {
+            sink.SetSwitchChoice(*sw, value == 1 ? kSwitchOn : kSwitchOff);
+            continue;
+        }
+        const auto field = std::get<TextField>(ParameterTable[row].source);
+        sink.SetFieldText(field, IntToText(field == TextField::IsoTime ? value / 60 : value));
+    }
+    sink.RefreshSwitches();
+    sink.ShowMessage(kSearchSuccessText);
+}
+
+AnswerKind ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink)
+{
+    const UnitAnswer answer = InterpretAnswer(buffer);
+    RenderAnswer(answer, sink);
+    return answer.kind;
 }
 
 std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer)

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace q42 {
@@ -38,9 +37,6 @@ struct DeviceSettings {
     int sleep_mode = kSwitchNone;
     int l9_pa_sw = kSwitchNone;
     int l7_pa_sw = kSwitchNone;
-    // Exact minutes to send instead of the hours field times 60; the unit keeps minutes, and a copy
-    // of one unit's settings must not round them to whole hours. The window never sets it.
-    std::optional<std::uint16_t> iso_time_minutes;
 
     std::string& Text(TextField f);
     const std::string& Text(TextField f) const;

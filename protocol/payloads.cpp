@@ -32,19 +32,8 @@ void WriteRecordHeader(NibbleWriter& out, const ParameterRecord& record)
 }
 
 // Value bytes of one row, low byte first.
-void WriteRecordValue(NibbleWriter& out, const ParameterRecord& record, const DeviceSettings& settings)
+void WriteRecordValue(NibbleWriter& out, const ParameterRecord& record, std::int64_t value)
 {
-    if (const auto* field = std::get_if<SwitchField>(&record.source)) {
-        out.Byte(settings.Switch(*field) == kSwitchOn ? 1 : 0);
-        return;
-    }
-    const auto field = std::get<TextField>(record.source);
-    // Hours go out as minutes; the product is taken in 64 bits so that no hour count overflows,
-    // and only its low bits travel, as the unit has always received them.
-    std::int64_t value = TextToInt(settings.Text(field));
-    if (field == TextField::IsoTime) {
-        value = settings.iso_time_minutes ? *settings.iso_time_minutes : value * 60;
-    }
     const auto bits = static_cast<std::uint64_t>(value);
     for (std::uint8_t b = 0; b < record.length; ++b) {
         out.Byte(static_cast<std::uint8_t>((bits >> (8 * b)) & 0xFF));
@@ -63,15 +52,37 @@ int BuildQueryPayload()
     return out.Length();
 }
 
-int BuildSetPayload(const DeviceSettings& settings)
+WireValues WireValuesOf(const DeviceSettings& settings)
+{
+    WireValues values{};
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        const auto& source = ParameterTable[row].source;
+        if (const auto* field = std::get_if<SwitchField>(&source)) {
+            values[row] = settings.Switch(*field) == kSwitchOn ? 1 : 0;
+            continue;
+        }
+        const auto field = std::get<TextField>(source);
+        // Hours go out as minutes; the product is taken in 64 bits so that no hour count overflows,
+        // and only its low bits travel, as the unit has always received them.
+        values[row] = std::int64_t{TextToInt(settings.Text(field))} * (field == TextField::IsoTime ? 60 : 1);
+    }
+    return values;
+}
+
+int BuildSetPayload(const WireValues& values)
 {
     NibbleWriter out;
     out.Byte(CMD_SET);
-    for (const auto& record : ParameterTable) {
-        WriteRecordHeader(out, record);
-        WriteRecordValue(out, record, settings);
+    for (std::size_t row = 0; row < kParameterCount; ++row) {
+        WriteRecordHeader(out, ParameterTable[row]);
+        WriteRecordValue(out, ParameterTable[row], values[row]);
     }
     return out.Length();
+}
+
+int BuildSetPayload(const DeviceSettings& settings)
+{
+    return BuildSetPayload(WireValuesOf(settings));
 }
 
 int BuildSavePayload()

@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "comm_event.h"
+
 namespace q42 {
 
 class CMSComm : public QObject {
@@ -16,10 +18,7 @@ class CMSComm : public QObject {
 
 public:
     // What CommEvent reads after OnComm.
-    enum : int {
-        comEvReceive = 2,           // received bytes wait in Input
-        comEventDeviceLost = 1100,  // the device went away or failed; the port is now closed
-    };
+    using enum CommEventKind;
 
     explicit CMSComm(QObject* parent = nullptr);
     ~CMSComm() override;
@@ -45,7 +44,8 @@ public:
     QByteArray Input();
 
     int CommEvent() const { return m_commEvent; }
-    void InputMode(int mode) { m_inputMode = mode; }
+    // 1 asks for binary input; QSerialPort hands over every byte as it came, so there is nothing to switch.
+    void InputMode(int /*mode*/) {}
     void RThreshold(int threshold) { m_rThreshold = threshold; }
     void InputLen(int length) { m_inputLen = length; }
 
@@ -69,7 +69,6 @@ private:
     int m_portNumber = 1;
     QString m_fixedDevice;
     qint32 m_baudRate = 9600;
-    int m_inputMode = 0;
     int m_rThreshold = 0;
     int m_inputLen = 0;
     int m_commEvent = 0;

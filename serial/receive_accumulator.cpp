@@ -19,7 +19,7 @@ void ReceiveAccumulator::OnCommEvent(int commEvent, std::span<const std::uint8_t
         m_buffer.count = 0;  // the first event after a full gap opens a new burst
     }
     m_quietCountdown = kQuietTicks;
-    if (commEvent == kReceiveEvent) {
+    if (commEvent == comEvReceive) {
         const std::size_t at = std::min<std::size_t>(m_buffer.count, kReceiveCapacity);
         const std::size_t fits = std::min(input.size(), kReceiveCapacity - at);
         std::copy_n(input.begin(), fits, m_buffer.data.begin() + static_cast<std::ptrdiff_t>(at));
@@ -27,34 +27,41 @@ void ReceiveAccumulator::OnCommEvent(int commEvent, std::span<const std::uint8_t
         // A burst longer than the area cannot be a frame of ours: it is dropped whole.
         m_buffer.count = count > kReceiveCapacity ? 0 : static_cast<std::uint32_t>(count);
     }
-    m_sink.RefreshSwitches();
+    if (m_sink != nullptr) {
+        m_sink->RefreshSwitches();
+    }
 }
 
-void ReceiveAccumulator::OnTimerTick()
+std::optional<UnitAnswer> ReceiveAccumulator::OnTimerTick()
 {
     if (m_quietCountdown > 0) {
         --m_quietCountdown;
     }
     if (m_quietCountdown != 0) {
-        return;
+        return std::nullopt;
     }
-    parseHeld();
+    return parseHeld();
 }
 
-void ReceiveAccumulator::ParseNow()
+UnitAnswer ReceiveAccumulator::ParseNow()
 {
     m_quietCountdown = 0;
-    parseHeld();
+    return parseHeld().value_or(UnitAnswer{});
 }
 
-void ReceiveAccumulator::parseHeld()
+std::optional<UnitAnswer> ReceiveAccumulator::parseHeld()
 {
     if (m_buffer.count == 0) {
         m_resting = true;
-        return;
+        return std::nullopt;
+    }
+    const UnitAnswer answer = InterpretAnswer(m_buffer);
+    if (m_sink != nullptr) {
+        RenderAnswer(answer, *m_sink);
     }
     // Once interpretation finds no frame it zeroes the data, and every later tick would find none again.
-    m_resting = ParseAnswer(m_buffer, m_sink) == AnswerOutcome::NoFrame;
+    m_resting = answer.kind == AnswerKind::NoFrame;
+    return answer;
 }
 
 }  // namespace q42

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Gathers received pieces into bursts and hands a burst to answer interpretation once the line has
-// been quiet for 20 ticks. Knows nothing of widgets or ports.
+// Gathers received pieces into bursts and decides when a burst holds an answer. Knows nothing of
+// widgets or ports.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "answer.h"
+#include "comm_event.h"
 #include "receive_buffer.h"
 
 namespace q42 {
@@ -16,21 +18,27 @@ inline constexpr std::int32_t kQuietTicks = 20;
 
 class ReceiveAccumulator {
 public:
-    static constexpr int kReceiveEvent = 2;
-
-    explicit ReceiveAccumulator(AnswerSink& sink)
+    // The window hands its form, which every event and answer updates; q42ctl has no form (nullptr)
+    // and takes the answers ParseNow returns.
+    explicit ReceiveAccumulator(AnswerSink* sink)
         : m_sink(sink)
     {
     }
 
     void InitReceive();
-    // Every event of the port: a receive event (kReceiveEvent) carries the bytes read; any other
+    // Every event of the port: a receive event (comEvReceive) carries the bytes read; any other
     // kind still rearms the countdown and puts the switch buttons back to their stored choices.
     void OnCommEvent(int commEvent, std::span<const std::uint8_t> input);
-    void OnTimerTick();
-    // Interprets the held burst now, as if the quiet gap had passed: for a caller that has already
-    // seen a complete answer frame (HeldAnswerBytes) and need not wait out the gap.
-    void ParseNow();
+
+    // The window's ending: a burst is complete once the line has been quiet for kQuietTicks ticks,
+    // since an answer carries no length and the unit's pieces may pause anywhere within it. Returns
+    // the answer interpreted (and shown in the form) on this tick, if the tick interpreted one.
+    std::optional<UnitAnswer> OnTimerTick();
+
+    // q42ctl's ending: a script waits for one known reply, so it takes the burst as soon as it holds
+    // a complete answer frame (HeldAnswerBytes), however long a pause inside it, and need not wait
+    // out the quiet gap. Interprets the held burst now.
+    UnitAnswer ParseNow();
 
     // True once every further tick would change nothing until the next event, so the tick may rest.
     bool Resting() const { return m_resting; }
@@ -39,9 +47,9 @@ public:
     std::int32_t QuietCountdown() const { return m_quietCountdown; }
 
 private:
-    void parseHeld();
+    std::optional<UnitAnswer> parseHeld();
 
-    AnswerSink& m_sink;
+    AnswerSink* m_sink;
     ReceiveBuffer m_buffer;
     std::int32_t m_quietCountdown = kQuietTicks;
     bool m_resting = false;

@@ -1,7 +1,7 @@
 # Fails when a file under DIR includes anything but the C++ standard library or its own headers.
 cmake_minimum_required(VERSION 3.25)
 file(GLOB sources "${DIR}/*.h" "${DIR}/*.cpp")
-set(allowed algorithm array cstddef cstdint limits optional string string_view variant)
+set(allowed algorithm array bitset cstddef cstdint limits optional string string_view variant)
 set(bad "")
 foreach(src IN LISTS sources)
   file(STRINGS "${src}" lines REGEX "^[ \t]*#[ \t]*include")

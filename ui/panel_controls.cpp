@@ -53,7 +53,7 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
     }
     QList<QWidget*> behind;  // group boxes go under the radio buttons they frame
 
-    for (const ControlSpec& control : kPanelControls) {
+    for (const ControlRow& control : kPanelControls) {
         const QString text = QString::fromUtf8(control.text);
         QWidget* widget = nullptr;
         QRect rect = units.Rect(control.x, control.y, control.w, control.h);

@@ -8,14 +8,13 @@
 #include "app_icon.h"
 #include "comm_error.h"
 #include "comm_receive.h"
-#include "frame_codec.h"
 #include "payloads.h"
 #include "text_number.h"
+#include "unit_line.h"
 
 namespace q42 {
 
 namespace {
-const QString kLineFormat = QStringLiteral(",n,8,1");
 const QString kPleaseStart = QStringLiteral("Please Click START");
 const QString kCantOpen = QStringLiteral("can't open com port!");
 }  // namespace
@@ -144,23 +143,14 @@ void CPanelDlg::OnStart()
                                                      : tr("Choose a port number from the \"COM\" list."));
         return;
     }
-    const QString settings = baud + kLineFormat;
-    const int portNumber = TextToInt(port.toStdString());
-
     if (m_comm.PortOpen()) {
         m_comm.PortOpen(false);
     }
-    m_comm.CommPort(portNumber);
     if (m_comm.PortOpen()) {
         ShowBox(QMessageBox::Warning, kCantOpen);
-    } else {
-        m_comm.PortOpen(true);
+        return;
     }
-    m_comm.Settings(settings);
-    m_comm.InputMode(1);
-    m_comm.RThreshold(1);
-    m_comm.InputLen(0);
-    m_comm.Input();
+    OpenUnitLine(m_comm, {TextToInt(port.toStdString()), QString(), TextToInt(baud.toStdString())});
     EnterStartedState(true);
 }
 
@@ -178,12 +168,6 @@ bool CPanelDlg::RefuseUnlessStarted()
     return !m_started;
 }
 
-void CPanelDlg::Send(int nibbles)
-{
-    const std::size_t length = EncodeFrame(nibbles);
-    m_comm.Output(FrameTextView().substr(0, length));
-}
-
 void CPanelDlg::OnSet()
 {
     if (RefuseUnlessStarted()) {
@@ -197,20 +181,20 @@ void CPanelDlg::OnSet()
     for (int s = 0; s < kSwitchFieldCount; ++s) {
         settings.Switch(static_cast<SwitchField>(s)) = m_switchChoice[static_cast<std::size_t>(s)];
     }
-    Send(BuildSetPayload(settings));
+    SendPayload(m_comm, BuildSetPayload(settings));
 }
 
 void CPanelDlg::OnSearch()
 {
     if (!RefuseUnlessStarted()) {
-        Send(BuildQueryPayload());
+        SendPayload(m_comm, BuildQueryPayload());
     }
 }
 
 void CPanelDlg::OnSave()
 {
     if (!RefuseUnlessStarted()) {
-        Send(BuildSavePayload());
+        SendPayload(m_comm, BuildSavePayload());
     }
 }
 

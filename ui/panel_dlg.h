@@ -43,7 +43,6 @@ public:
     bool Started() const { return m_started; }
     int SwitchChoice(SwitchField field) const { return m_switchChoice[static_cast<std::size_t>(field)]; }
     CMSComm& Comm() { return m_comm; }
-    const ReceiveAccumulator& Receive() const { return m_receive; }
     bool TickRunning() const { return m_tick.isActive(); }
 
     void OnStart();
@@ -58,7 +57,6 @@ private:
     void OnInitDialog();
     void EnterStartedState(bool started);
     bool RefuseUnlessStarted();
-    void Send(int nibbles);
     void ShowBox(QMessageBox::Icon icon, const QString& text);
     void ShowBoxLater(QMessageBox::Icon icon, const QString& text);
     // Runs a command; a serial error ends it and is shown in an error box, state untouched.
@@ -66,7 +64,7 @@ private:
 
     PanelControls m_controls;
     CMSComm m_comm;
-    ReceiveAccumulator m_receive{*this};
+    ReceiveAccumulator m_receive{this};
     QTimer m_tick;
     std::array<int, kSwitchFieldCount> m_switchChoice{kSwitchNone, kSwitchNone, kSwitchNone, kSwitchNone};
     bool m_started = false;

@@ -10,7 +10,7 @@ namespace q42 {
 
 enum class ControlKind { Radio, PushButton, Label, GroupBox, ComboBox, Edit, SerialComponent };
 
-struct ControlSpec {
+struct ControlRow {
     int id;  // -1 for labels and group boxes
     ControlKind kind;
     const char* text;
@@ -31,7 +31,7 @@ inline constexpr int IDC_SEARCH = 1015;
 inline constexpr int IDC_SAVE = 1016;
 
 // Creation order is tab order.
-inline constexpr ControlSpec kPanelControls[] = {
+inline constexpr ControlRow kPanelControls[] = {
     {1017, ControlKind::Radio, "ON", 142, 64, 24, 10},
     {1018, ControlKind::Radio, "OFF", 142, 78, 28, 10},
     {IDC_SET, ControlKind::PushButton, "Set", 31, 241, 39, 14},

@@ -60,15 +60,24 @@ struct RunCase {
     QStringList simOptions;
     QStringList args;  // {dev} stands for the unit's device, {file} for a copy of another unit
     int exitCode;
-    const char* out;   // part of standard output
-    const char* err;   // part of standard error
+    const char* out;   // the whole of standard output: values alone, and nothing at all on an error
+    const char* err;   // part of standard error; "" when nothing may be said there
     const char* commands;
 };
 
 TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
 {
     const RunCase cases[] = {
-        {"get", {}, {"-r", "{dev}", "get"}, 0, "ISO TIME=2\nL9 ATT_DL=10\n", "", "21"},
+        {"get", {}, {"-r", "{dev}", "get"}, 0,
+         "ISO TIME=2\nL9 ATT_DL=10\nL9 ATT_UL=10\nL7 ATT_DL=12\nL7 ATT_UL=12\nL9 DL ISO ADJ=0\nL9 UL ISO ADJ=0\n"
+         "L7 DL ISO ADJ=0\nL7 UL ISO ADJ=0\nSMART Switch=ON\nSleep Mode=OFF\nL9_PA_SW=ON\nL7_PA_SW=ON\n",
+         "", "21"},
+        {"port numbers 3 and 8 reach the devices Q42_COM3 and Q42_COM8 name", {}, {"-p", "3", "get", "l9_att_dl"}, 0,
+         "L9 ATT_DL=10\n", "", "21"},
+        {"port number 8", {}, {"--port", "8", "get", "l9_att_ul"}, 0, "L9 ATT_UL=10\n", "", "21"},
+        {"port number 0", {}, {"-p", "0", "get"}, 2, "", "port number \"0\": choose 1 to 8", ""},
+        {"port number 9", {}, {"-p", "9", "get"}, 2, "", "port number \"9\": choose 1 to 8", ""},
+        {"version", {}, {"--version"}, 0, "q42ctl 1.0.0\n", "", ""},
         {"get named, JSON", {}, {"get", "--json", "sleep_mode", "iso_time", "ISO_TIME_minutes", "-r", "{dev}"}, 0,
          "{\n  \"Sleep Mode\": \"OFF\",\n  \"ISO TIME\": 2,\n  \"ISO TIME MINUTES\": 120\n}\n", "", "21"},
         {"set, save, verify", {}, {"-r", "{dev}", "set", "l9_att_dl=20", "ISO_TIME_MINUTES=150", "--save", "--verify"},
@@ -105,12 +114,20 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     for (const auto& c : cases) {
         SimProcess sim(QStringList{"--verbose"} + c.simOptions);
         ASSERT_TRUE(sim.Started()) << c.name;
+        sim.Wire(3);
+        sim.Wire(8);
         const CtlRun run = RunCtl(WithDevice(c.args, sim.Device(), copy.fileName()));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains(QString::fromUtf8(c.out))) << c.name << ": " << run.out.toStdString();
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.err))) << c.name << ": " << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), c.out) << c.name;
+        if (*c.err == '\0') {
+            EXPECT_EQ(run.err.toStdString(), "") << c.name;
+        } else {
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.err))) << c.name << ": " << run.err.toStdString();
+        }
         EXPECT_EQ(Commands(sim), c.commands) << c.name;
     }
+    qunsetenv("Q42_COM3");
+    qunsetenv("Q42_COM8");
 }
 
 // Several units on one event loop: one result line each, and the worst status decides.

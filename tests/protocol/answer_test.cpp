@@ -58,7 +58,7 @@ TEST(ParseAnswer, QueryAnswerFillsTheFormBeforeTheMessage)
 {
     ReceiveBuffer buffer = Burst(">" + Hex(QueryAnswer()) + "\r\n");
     RecordingSink sink;
-    EXPECT_EQ(ParseAnswer(buffer, sink), AnswerOutcome::Settings);
+    EXPECT_EQ(ParseAnswer(buffer, sink), AnswerKind::Settings);
     EXPECT_EQ(sink.calls, (Strings{
                               "ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4",
                               "L9 DL ISO ADJ=200", "L9 UL ISO ADJ=6", "L7 DL ISO ADJ=7", "L7 UL ISO ADJ=255",
@@ -95,40 +95,73 @@ TEST(ParseAnswer, ByDecodedLength)
     struct Case {
         const char* name;
         std::string burst;
-        AnswerOutcome outcome;
+        AnswerKind outcome;
         Strings calls;
         bool zeroed;
     };
     auto answer = QueryAnswer();
     const std::string thirty = ">" + Hex({answer.begin(), answer.begin() + 30}) + "\r\n";
     const std::string twentyNine = ">" + Hex({answer.begin(), answer.begin() + 29}) + "\r\n";
+    const std::string thirtyThree = ">" + Hex({answer.begin(), answer.begin() + 33}) + "\r\n";
     const Case cases[] = {
-        {"one byte", ">06\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
-        {"one byte, any value", ">FF\r\n", AnswerOutcome::Acknowledged, {"message Success!"}, false},
-        {"29 bytes", twentyNine, AnswerOutcome::Ignored, {}, false},
+        {"one byte", ">06\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
+        {"one byte, any value", ">FF\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
+        {"29 bytes", twentyNine, AnswerKind::Ignored, {}, false},
         {"30 bytes reads only what came",
          thirty,
-         AnswerOutcome::Settings,
+         AnswerKind::Settings,
          {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
           "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
          false},
-        {"odd digits", ">123\r\n", AnswerOutcome::Ignored, {}, false},
-        {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerOutcome::Ignored, {}, false},
-        {"no start", "0102\r\n", AnswerOutcome::NoFrame, {}, true},
-        {"empty payload", ">\r\n", AnswerOutcome::NoFrame, {}, true},
-        {"CR without LF", ">06\r\r", AnswerOutcome::NoFrame, {}, true},
+        {"33 bytes end just before the value at 33",
+         thirtyThree,
+         AnswerKind::Settings,
+         {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
+          "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
+         false},
+        {"odd digits", ">123\r\n", AnswerKind::Ignored, {}, false},
+        {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerKind::Ignored, {}, false},
+        {"no start", "0102\r\n", AnswerKind::NoFrame, {}, true},
+        {"empty payload", ">\r\n", AnswerKind::NoFrame, {}, true},
+        {"CR without LF", ">06\r\r", AnswerKind::NoFrame, {}, true},
     };
     for (const Case& c : cases) {
         ReceiveBuffer buffer = Burst(c.burst);
         RecordingSink sink;
         const std::size_t held = HeldAnswerBytes(buffer);
-        EXPECT_EQ(held == 1, c.outcome == AnswerOutcome::Acknowledged) << c.name;
+        EXPECT_EQ(held == 1, c.outcome == AnswerKind::Acknowledged) << c.name;
         EXPECT_EQ(held, c.burst == thirty ? 30u : held) << c.name;
         EXPECT_EQ(ParseAnswer(buffer, sink), c.outcome) << c.name;
         EXPECT_EQ(sink.calls, c.calls) << c.name;
         const bool zeroed = std::all_of(buffer.data.begin(), buffer.data.end(), [](auto b) { return b == 0; });
         EXPECT_EQ(zeroed, c.zeroed) << c.name;
     }
+}
+
+// The typed reading q42ctl takes: each value as the unit keeps it, and whether all thirteen came.
+TEST(InterpretAnswer, ValuesAsTheUnitKeepsThem)
+{
+    const auto bytes = QueryAnswer();
+    const std::pair<std::size_t, bool> lengths[] = {{30, false}, {57, false}, {58, true}, {62, true}};
+    for (const auto& [length, everyValue] : lengths) {
+        ReceiveBuffer buffer = Burst(">" + Hex({bytes.begin(), bytes.begin() + static_cast<long>(length)}) + "\r\n");
+        const UnitAnswer read = InterpretAnswer(buffer);
+        EXPECT_EQ(read.kind, AnswerKind::Settings) << length;
+        EXPECT_EQ(read.decodedBytes, length);
+        EXPECT_EQ(read.CarriesEveryValue(), everyValue) << length;
+        EXPECT_EQ(read.Value(TextField::IsoTime), 120) << "minutes, not hours";
+        EXPECT_EQ(read.Value(TextField::L9UlIsoAdj), 6);
+        EXPECT_EQ(read.Carries(TextField::L7UlIsoAdj), length > 37) << length;
+        EXPECT_EQ(read.Carries(SwitchField::L7PaSw), everyValue) << length;
+    }
+    ReceiveBuffer full = Burst(">" + Hex(bytes) + "\r\n");
+    const UnitAnswer read = InterpretAnswer(full);
+    EXPECT_EQ(read.Value(TextField::L7UlIsoAdj), 255);
+    EXPECT_TRUE(read.SwitchOn(SwitchField::SleepMode));
+    EXPECT_FALSE(read.SwitchOn(SwitchField::SmartSwitch));
+    EXPECT_FALSE(read.SwitchOn(SwitchField::L7PaSw)) << "the byte 2 is not ON";
+    ReceiveBuffer ack = Burst(">06\r\n");
+    EXPECT_FALSE(InterpretAnswer(ack).CarriesEveryValue());
 }
 
 }  // namespace

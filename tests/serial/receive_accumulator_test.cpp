@@ -12,7 +12,7 @@ namespace {
 
 using test::RecordingSink;
 
-constexpr int kOther = 1100;  // any event kind but receive
+constexpr int kOther = comEventDeviceLost;  // any event kind but receive
 
 // One step of a scripted run: a piece of bytes, a non-receive event, or some ticks.
 struct Step {
@@ -27,7 +27,7 @@ Step Tick(int n) { return {Step::Ticks, {}, n}; }
 
 struct ScriptedRun {
     RecordingSink sink;
-    ReceiveAccumulator acc{sink};
+    ReceiveAccumulator acc{&sink};
 
     explicit ScriptedRun(const std::vector<Step>& steps)
     {
@@ -39,7 +39,7 @@ struct ScriptedRun {
                 }
             } else {
                 const std::vector<std::uint8_t> bytes(s.bytes.begin(), s.bytes.end());
-                acc.OnCommEvent(s.kind == Step::Receive ? ReceiveAccumulator::kReceiveEvent : kOther, bytes);
+                acc.OnCommEvent(s.kind == Step::Receive ? comEvReceive : kOther, bytes);
             }
         }
     }

@@ -23,7 +23,7 @@ const std::vector<std::string> kPieces = {
 
 struct Machine {
     RecordingSink sink;
-    ReceiveAccumulator acc{sink};
+    ReceiveAccumulator acc{&sink};
     bool timerRunning = true;
     long ticksDelivered = 0;
 };
@@ -41,7 +41,7 @@ TEST(RestingTick, SameResultsAsATickThatNeverStops)
         const int steps = 1 + static_cast<int>(rng() % 60);
         for (int step = 0; step < steps; ++step) {
             if (rng() % 3 == 0) {
-                const int kind = rng() % 8 == 0 ? 1100 : ReceiveAccumulator::kReceiveEvent;
+                const int kind = rng() % 8 == 0 ? comEventDeviceLost : comEvReceive;
                 const std::string& piece = kPieces[rng() % kPieces.size()];
                 const std::vector<std::uint8_t> bytes(piece.begin(), piece.end());
                 always.acc.OnCommEvent(kind, bytes);

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTest>
 
 #include <fcntl.h>
@@ -16,11 +17,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-
 #include "comm_error.h"
-#include "frame_codec.h"
 #include "panel_fixture.h"
-#include "payloads.h"
 #include "sim_process.h"
 
 namespace q42 {
@@ -34,6 +32,14 @@ using test::WaitFor;
 
 const QString kQueryFrame =
     ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
+// The unit's factory values written back as they were, and with "-1" in L9 ATT_UL, ISO TIME 3 and
+// L7_PA_SW OFF typed in.
+const QString kSameSetFrame =
+    ":FF23006D0278000021010A0027010A0022010C0028010C004D0100004B0100004E0100004C010000530100002B0101004901"
+    "01007E0101004A0101007F0101";
+const QString kTypedSetFrame =
+    ":FF23006D02B4000021010A002701FF0022010C0028010C004D0100004B0100004E0100004C010000530100002B0101004901"
+    "01007E0101004A0100007F0100";
 const QStringList kFactoryFields = {"2", "10", "10", "12", "12", "0", "0", "0", "0"};
 
 QStringList Fields(const Panel& p)
@@ -49,12 +55,6 @@ int Errors(const Panel& p)
 {
     return static_cast<int>(std::count_if(p.boxes.begin(), p.boxes.end(),
                                           [](const auto& box) { return box.first == QMessageBox::Critical; }));
-}
-
-QString SetFrameFor(const DeviceSettings& s)
-{
-    const std::size_t length = EncodeFrame(BuildSetPayload(s));
-    return QString::fromLatin1(FrameTextView().substr(0, length - 2));
 }
 
 double CpuSeconds()
@@ -115,8 +115,7 @@ TEST(PanelLine, StartSearchSetSaveStop)
     p.Click(IDC_SAVE);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 2; }));
     EXPECT_EQ(p.ShownChoice(SwitchField::SmartSwitch), kSwitchOn);
-    DeviceSettings same{"2", "10", "10", "12", "12", "0", "0", "0", "0", kSwitchOn, kSwitchOff, kSwitchOn, kSwitchOn, {}};
-    EXPECT_EQ(sim.FramesReceived(), QStringList({kQueryFrame, SetFrameFor(same), ":FF06"}));
+    EXPECT_EQ(sim.FramesReceived(), QStringList({kQueryFrame, kSameSetFrame, ":FF06"}));
 
     // Typed text goes out as the unit has always read it; Enter in a field is Set.
     p.Type(TextField::L9AttUl, "-1");
@@ -124,11 +123,7 @@ TEST(PanelLine, StartSearchSetSaveStop)
     p.ClickSwitch(SwitchField::L7PaSw, kSwitchOff);
     QTest::keyClick(p.dlg.Controls().fields[2], Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 3; }));
-    DeviceSettings typed = same;
-    typed.l9_att_ul = "-1";
-    typed.iso_time = "3";
-    typed.l7_pa_sw = kSwitchOff;
-    EXPECT_EQ(sim.FramesReceived().value(3), SetFrameFor(typed));
+    EXPECT_EQ(sim.FramesReceived().value(3), kTypedSetFrame);
     EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L7PaSw), kSwitchOff) << "Set stores the buttons' choices";
     p.Click(IDC_SEARCH);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 2; }));
@@ -150,6 +145,39 @@ TEST(PanelLine, StartSearchSetSaveStop)
     EXPECT_EQ(LineSpeed(line), B9600);
     ::close(line);
     EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
+}
+
+// Stop, another port number and rate, Start: the old device is let go, the new one runs at the new rate,
+// and the commands reach only the new unit.
+TEST(PanelLine, StartAgainOnAnotherPortAndRate)
+{
+    SimProcess first({"--verbose"});
+    SimProcess second({"--verbose", "--baud", "9600"});
+    first.Wire(1);
+    second.Wire(2);
+    const int line = ::open(second.Device().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(line, 0);
+    Panel p;
+    p.Click(IDC_START);
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; }));
+    p.Click(IDC_STOP);
+    p.dlg.Controls().port->setCurrentIndex(1);
+    p.dlg.Controls().baud->setCurrentIndex(0);
+    p.Click(IDC_START);
+    ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
+    EXPECT_EQ(p.dlg.Comm().DeviceName(), second.Device());
+    EXPECT_EQ(LineSpeed(line), B9600);
+    QSerialPort old(first.Device());
+    EXPECT_TRUE(old.open(QIODevice::ReadWrite)) << "the first device is still held: " << old.errorString().toStdString();
+    old.close();
+    p.Click(IDC_SAVE);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 1; }));
+    ::close(line);
+    EXPECT_EQ(first.FramesReceived(), QStringList({kQueryFrame}));
+    EXPECT_EQ(second.FramesReceived(), QStringList({":FF06"}));
+    EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
+    qunsetenv("Q42_COM2");
 }
 
 // Every fault of the line and the unit: the form holds only what the unit sent, the line carried

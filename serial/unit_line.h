@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The one way to reach a unit: open its line, and send it a payload as a frame.
+#pragma once
+
+#include <QString>
+
+#include "mscomm.h"
+
+namespace q42 {
+
+// Which line a unit is on and how fast it talks.
+struct UnitLine {
+    int portNumber = 1;  // as the window counts ports
+    QString device;      // when set, this device is opened instead of the port number's
+    qint32 baud = 57600;
+};
+
+// "57600,n,8,1": the unit talks 8 data bits, no parity, one stop bit.
+QString LineSettings(qint32 baud);
+
+// Opens the line at its rate, raises OnComm for every received piece, and drops whatever waited
+// before the open. The port must be closed. Throws CommError naming the device.
+void OpenUnitLine(CMSComm& comm, const UnitLine& line);
+
+// Sends the payload of `nibbles` nibbles, just built into the shared nibble list, as one frame of
+// exactly its length. Throws CommError.
+void SendPayload(CMSComm& comm, int nibbles);
+
+}  // namespace q42
