@@ -5,12 +5,13 @@
 
 #include <algorithm>
 
+#include "device_choice.h"
 #include "values_file.h"
 
 namespace q42::ctl {
 
 const char kCtlUsage[] =
-    "Usage: q42ctl [-r DEVICE]... [-p N]... [-s BAUD] [-t MS] COMMAND [ARG]...\n"
+    "Usage: q42ctl [-r DEVICE]... [-p N]... [-s BAUD] [-t MS] [--trace] COMMAND [ARG]...\n"
     "Reads, writes and saves the settings of VARNEK-Q42 units over a serial line.\n"
     "\n"
     "Commands:\n"
@@ -21,15 +22,22 @@ const char kCtlUsage[] =
     "                               write values; the others are read from the unit first\n"
     "                               and written back unchanged; prints what changed\n"
     "  save                         make the unit keep its values\n"
-    "  ports                        list the devices port numbers 1-8 reach now\n"
+    "  ports [--json]               list the serial devices present: the port number that\n"
+    "                               reaches each, its USB ids, serial number and by-id name\n"
+    "  detect [--json]              find the devices (-r, else every device present) and the\n"
+    "                               rate (-s, else 57600 then 9600) a unit answers on; sends\n"
+    "                               each device tried the read-only query, nothing else\n"
     "\n"
     "Options:\n"
-    "  -r, --device DEVICE   the unit's serial device (COMn on Windows); give it several\n"
-    "                        times to run on several units at once\n"
+    "  -r, --device DEVICE   the unit's serial device (COMn on Windows), or serial:NUMBER for\n"
+    "                        the USB adapter with that serial number (see ports); give it\n"
+    "                        several times to run on several units at once\n"
     "  -p, --port N          port number N (1-8), counted as the window counts them\n"
     "  -s, --baud BAUD       9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit\n"
     "  -t, --timeout MS      how long to wait for each answer (default 1000)\n"
-    "      --json            get: print one JSON object\n"
+    "      --trace           write every frame sent and every piece received, with the time\n"
+    "                        in ms and the device, to standard error\n"
+    "      --json            get, ports, detect: print JSON\n"
     "      --from FILE       set: the values of FILE, as get writes them ('-': standard input)\n"
     "      --save            set: save the values on the unit afterwards\n"
     "      --verify          set: read the values back and compare\n"
@@ -42,8 +50,8 @@ const char kCtlUsage[] =
     "L9_PA_SW, L7_PA_SW (ON or OFF).\n"
     "\n"
     "Exit status: 0 done; 2 bad usage or value, nothing sent; 3 the port cannot be opened;\n"
-    "4 no answer, or an answer that cannot be read, within the timeout; 5 --verify found a\n"
-    "difference. With several devices, the highest of their statuses.\n"
+    "4 no answer, or an answer that cannot be read, within the timeout (detect: no unit\n"
+    "answered); 5 --verify found a difference. With several devices, the highest of their statuses.\n"
     "\n"
     "Example, copying one unit to another:\n"
     "  q42ctl -r /dev/ttyUSB0 get --json > unit.json\n"
@@ -65,6 +73,9 @@ std::optional<Command> CommandNamed(const QString& word)
     if (word == QLatin1String("ports")) {
         return Command::Ports;
     }
+    if (word == QLatin1String("detect")) {
+        return Command::Detect;
+    }
     return std::nullopt;
 }
 
@@ -81,6 +92,9 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
     for (const QString& device : parser.values(QStringLiteral("device"))) {
         if (device.isEmpty()) {
             return QStringLiteral("-r needs a device path");
+        }
+        if (device == QLatin1String(kSerialPrefix)) {
+            return QStringLiteral("-r serial: needs the adapter's serial number, as 'q42ctl ports' shows it");
         }
         request.targets.append({device, 0});
     }
@@ -99,7 +113,10 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
             }
         }
     }
-    if (request.targets.isEmpty() && request.command != Command::Ports) {
+    if (request.command == Command::Ports && !request.targets.isEmpty()) {
+        return QStringLiteral("ports lists every device; it takes no -r or -p");
+    }
+    if (request.targets.isEmpty() && request.command != Command::Ports && request.command != Command::Detect) {
         return QStringLiteral("no unit given: name its device with -r DEVICE or its port number with -p N");
     }
     return {};
@@ -112,8 +129,9 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
     if (setOnly && request.command != Command::Set) {
         return QStringLiteral("--from, --save and --verify go with set");
     }
-    if (request.json && request.command != Command::Get) {
-        return QStringLiteral("--json goes with get");
+    if (request.json && request.command != Command::Get && request.command != Command::Ports &&
+        request.command != Command::Detect) {
+        return QStringLiteral("--json goes with get, ports or detect");
     }
     switch (request.command) {
     case Command::Get:
@@ -159,6 +177,7 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
     }
     case Command::Save:
     case Command::Ports:
+    case Command::Detect:
         return arguments.isEmpty() ? QString() : QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
     }
     return {};
@@ -175,6 +194,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         {{QStringLiteral("s"), QStringLiteral("baud")}, QString(), QStringLiteral("BAUD"), QStringLiteral("57600")},
         {{QStringLiteral("t"), QStringLiteral("timeout")}, QString(), QStringLiteral("MS"), QStringLiteral("1000")},
         {QStringLiteral("json"), QString()},
+        {QStringLiteral("trace"), QString()},
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("save"), QString()},
         {QStringLiteral("verify"), QString()},
@@ -193,19 +213,21 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     }
     QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {
-        parsed.error = QStringLiteral("no command given: get, set, save or ports");
+        parsed.error = QStringLiteral("no command given: get, set, save, ports or detect");
         return parsed;
     }
     CtlRequest request;
     const auto command = CommandNamed(words.takeFirst());
     if (!command) {
-        parsed.error = QStringLiteral("unknown command \"%1\": get, set, save or ports").arg(parser.positionalArguments().first());
+        parsed.error = QStringLiteral("unknown command \"%1\": get, set, save, ports or detect").arg(parser.positionalArguments().first());
         return parsed;
     }
     request.command = *command;
     request.json = parser.isSet(QStringLiteral("json"));
     request.save = parser.isSet(QStringLiteral("save"));
     request.verify = parser.isSet(QStringLiteral("verify"));
+    request.trace = parser.isSet(QStringLiteral("trace"));
+    request.baudGiven = parser.isSet(QStringLiteral("baud"));
     const auto baud = WholeNumber(parser.value(QStringLiteral("baud")), 0, 1000000);
     if (!baud || (*baud != 9600 && *baud != 57600)) {
         parsed.error = QStringLiteral("baud rate \"%1\": the unit talks at 9600 or 57600").arg(parser.value(QStringLiteral("baud")));

@@ -12,9 +12,10 @@
 
 namespace q42::ctl {
 
-enum class Command { Get, Set, Save, Ports };
+enum class Command { Get, Set, Save, Ports, Detect };
 
-// One unit to talk to: a device path (COMn on Windows), or a port number as the window counts them.
+// One unit to talk to: a device path (COMn on Windows, serial:NUMBER for a USB adapter's serial
+// number), or a port number as the window counts them.
 struct Target {
     QString device;
     int portNumber = 0;
@@ -24,10 +25,12 @@ struct CtlRequest {
     Command command = Command::Get;
     QList<Target> targets;
     qint32 baud = 57600;
+    bool baudGiven = false;  // detect tries only this rate then
     int timeoutMs = 1000;
     bool json = false;
     bool save = false;
     bool verify = false;
+    bool trace = false;
     Edits edits;          // set
     Selection selection;  // get
 };

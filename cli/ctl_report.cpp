@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ctl_report.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -74,6 +78,41 @@ ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<U
     }
     std::fflush(stdout);
     return worst;
+}
+
+ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions)
+{
+    QJsonArray found;
+    bool any = false;
+    bool opened = false;
+    for (const auto& session : sessions) {
+        any = any || session->FoundBaud().has_value();
+        opened = opened || session->Status() != ExitStatus::CannotOpen;
+        for (const QString& problem : session->Problems()) {
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+        }
+        if (request.json) {
+            found.append(QJsonObject{
+                {QStringLiteral("device"), session->Label()},
+                {QStringLiteral("baud"), session->FoundBaud() ? QJsonValue(*session->FoundBaud()) : QJsonValue()},
+                {QStringLiteral("problem"), session->Problems().isEmpty() ? QJsonValue()
+                                                                          : QJsonValue(session->Problems().join(' '))},
+            });
+        } else if (session->FoundBaud()) {
+            std::printf("%s %d\n", qPrintable(session->Label()), *session->FoundBaud());
+        }
+    }
+    if (request.json) {
+        std::fputs(QJsonDocument(found).toJson(QJsonDocument::Indented).constData(), stdout);
+    }
+    if (sessions.empty()) {
+        std::fprintf(stderr, "q42ctl: no serial device is present to try\n");
+    }
+    std::fflush(stdout);
+    if (any) {
+        return ExitStatus::Done;
+    }
+    return opened || sessions.empty() ? ExitStatus::NoAnswer : ExitStatus::CannotOpen;
 }
 
 }  // namespace q42::ctl

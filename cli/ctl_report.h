@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ctl_options.h"
+#include "detect_session.h"
 #include "exit_status.h"
 #include "unit_session.h"
 
@@ -13,5 +14,10 @@ namespace q42::ctl {
 
 // Prints the results in the order the units were given and returns the highest exit status.
 ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
+
+// detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried) on standard
+// output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4 (3 when no
+// device could even be opened).
+ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
 
 }  // namespace q42::ctl

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // q42ctl: reads, writes, saves and copies VARNEK-Q42 settings from a terminal or a script.
 #include <QCoreApplication>
-#include <QSerialPortInfo>
 
 #include <cstdio>
 #include <memory>
@@ -9,31 +8,65 @@
 
 #include "ctl_options.h"
 #include "ctl_report.h"
-#include "port_names.h"
+#include "detect_session.h"
+#include "line_trace.h"
+#include "port_inventory.h"
+#include "ports_report.h"
 #include "unit_session.h"
 
 namespace {
 
 using namespace q42::ctl;
 
-// What each port number reaches now, as the window's port list shows it.
-int ListPorts()
-{
-    const auto inUse = q42::PortNumbersInUse(q42::SystemSerialPorts(), q42::SystemEnvironment);
-    for (const auto& [n, device] : inUse) {
-        std::printf("COM%d opens %s\n", n, qPrintable(device));
-    }
 #ifdef Q_OS_WIN
-    // On Windows a port number n is COMn itself; these are the ones present.
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        std::printf("%s: %s\n", qPrintable(info.portName()), qPrintable(info.description()));
-    }
+constexpr bool kWindows = true;
 #else
-    if (inUse.empty()) {
+constexpr bool kWindows = false;
+#endif
+
+QList<q42::PortEntry> PortsNow()
+{
+    return q42::ListPorts(q42::SystemSerialDevices(), q42::SystemEnvironment, kWindows);
+}
+
+int ListPorts(const CtlRequest& request)
+{
+    const QList<q42::PortEntry> entries = PortsNow();
+    if (request.json) {
+        std::fputs(qPrintable(FormatPortsJson(entries)), stdout);
+    } else {
+        for (const q42::PortEntry& entry : entries) {
+            std::printf("%s\n", qPrintable(FormatPortLine(entry)));
+        }
+    }
+    if (entries.isEmpty()) {
         std::fprintf(stderr, "q42ctl: no serial ports are present\n");
     }
-#endif
     return 0;
+}
+
+// Runs one session per unit on this one event loop; the program ends when the last one is done.
+template <typename Session>
+std::vector<std::unique_ptr<Session>> RunAll(const CtlRequest& request, const QList<Target>& targets,
+                                             const LineTrace& trace)
+{
+    std::vector<std::unique_ptr<Session>> sessions;
+    int running = static_cast<int>(targets.size());
+    for (const Target& target : targets) {
+        sessions.push_back(std::make_unique<Session>(request, target, trace));
+        QObject::connect(sessions.back().get(), &Session::Done, QCoreApplication::instance(), [&running] {
+            if (--running == 0) {
+                QCoreApplication::quit();
+            }
+        });
+    }
+    for (auto& session : sessions) {
+        session->Start();
+    }
+    if (running > 0) {
+        QCoreApplication::exec();
+    }
+    return sessions;
 }
 
 }  // namespace
@@ -56,26 +89,18 @@ int main(int argc, char** argv)
         return static_cast<int>(ExitStatus::BadUsage);
     }
     const CtlRequest& request = *parsed.request;
+    const LineTrace trace(request.trace);
     if (request.command == Command::Ports) {
-        return ListPorts();
+        return ListPorts(request);
     }
-
-    // Every unit runs on this one event loop; the program ends when the last one is done.
-    std::vector<std::unique_ptr<UnitSession>> sessions;
-    int running = static_cast<int>(request.targets.size());
-    for (const Target& target : request.targets) {
-        sessions.push_back(std::make_unique<UnitSession>(request, target));
-        QObject::connect(sessions.back().get(), &UnitSession::Done, &app, [&running] {
-            if (--running == 0) {
-                QCoreApplication::quit();
+    if (request.command == Command::Detect) {
+        QList<Target> targets = request.targets;
+        if (targets.isEmpty()) {
+            for (const q42::PortEntry& entry : PortsNow()) {
+                targets.append({entry.info.device, 0});
             }
-        });
+        }
+        return static_cast<int>(ReportDetect(request, RunAll<DetectSession>(request, targets, trace)));
     }
-    for (auto& session : sessions) {
-        session->Start();
-    }
-    if (running > 0) {
-        QCoreApplication::exec();
-    }
-    return static_cast<int>(Report(request, sessions));
+    return static_cast<int>(Report(request, RunAll<UnitSession>(request, request.targets, trace)));
 }

@@ -6,20 +6,33 @@
 
 #include "comm_error.h"
 #include "comm_receive.h"
+#include "device_choice.h"
 #include "parameter_table.h"
 #include "payloads.h"
 #include "unit_line.h"
 
 namespace q42::ctl {
 
-UnitSession::UnitSession(const CtlRequest& request, const Target& target, QObject* parent)
+namespace {
+
+#ifdef Q_OS_WIN
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+}  // namespace
+
+UnitSession::UnitSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent)
     : QObject(parent)
     , m_request(request)
     , m_target(target)
     , m_label(target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device)
 {
+    trace.Watch(m_comm, [this] { return m_label; });
     connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
     m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer);  // a coarse timer may end the wait up to 5% early
     connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
 
     switch (request.command) {
@@ -39,14 +52,29 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, QObjec
         }
         break;
     case Command::Ports:
+    case Command::Detect:
         break;
     }
 }
 
 void UnitSession::Start()
 {
+    UnitLine line{m_target.portNumber, m_target.device, m_request.baud};
+    if (!m_target.device.isEmpty()) {
+        const DeviceChoice choice = ChooseDevice(m_target.device, kWindows,
+                                                 NamesSerialNumber(m_target.device) ? SystemSerialDevices()
+                                                                                    : QList<SerialDeviceInfo>());
+        if (!choice.problem.isEmpty()) {
+            finish(ExitStatus::CannotOpen, choice.problem);
+            return;
+        }
+        if (choice.device != m_target.device) {
+            m_label = QStringLiteral("%1 (%2)").arg(m_target.device, choice.device);
+        }
+        line.device = choice.device;
+    }
     try {
-        OpenUnitLine(m_comm, {m_target.portNumber, m_target.device, m_request.baud});
+        OpenUnitLine(m_comm, line);
     } catch (const CommError& e) {
         finish(ExitStatus::CannotOpen, QString::fromStdString(e.what()));
         return;
@@ -158,7 +186,8 @@ void UnitSession::handleDeadline()
     if (!m_heard) {
         finish(ExitStatus::NoAnswer,
                QStringLiteral("%1: no answer within %2 ms at %3 baud. Check that the unit is powered and the cable "
-                              "is plugged in, and that the unit talks at %3 baud (try -s %4).")
+                              "is plugged in, and that the unit talks at %3 baud (try -s %4, or 'q42ctl detect' to find the "
+                              "device and rate a unit answers on).")
                    .arg(m_label)
                    .arg(m_request.timeoutMs)
                    .arg(baud, other));
@@ -166,7 +195,7 @@ void UnitSession::handleDeadline()
     }
     finish(ExitStatus::NoAnswer,
            QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud: bytes came, but no complete "
-                          "answer of the unit. Check the baud rate (try -s %4) and the cable.")
+                          "answer of the unit. Check the baud rate (try -s %4, or 'q42ctl detect') and the cable.")
                .arg(m_label)
                .arg(m_request.timeoutMs)
                .arg(baud, other));

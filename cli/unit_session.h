@@ -15,6 +15,7 @@
 #include "answer.h"
 #include "ctl_options.h"
 #include "exit_status.h"
+#include "line_trace.h"
 #include "mscomm.h"
 #include "receive_accumulator.h"
 #include "unit_values.h"
@@ -25,7 +26,7 @@ class UnitSession : public QObject {
     Q_OBJECT
 
 public:
-    UnitSession(const CtlRequest& request, const Target& target, QObject* parent = nullptr);
+    UnitSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent = nullptr);
 
     void Start();
 
@@ -33,6 +34,8 @@ public:
     ExitStatus Status() const { return m_status; }
     // The device, for every message about this unit.
     QString Label() const { return m_label; }
+    // The device opened, once it is known.
+    QString Device() const { return m_comm.DeviceName(); }
     // What went wrong, or for --verify what differed; one line per problem.
     QStringList Problems() const { return m_problems; }
     const UnitValues& ValuesRead() const { return m_read; }

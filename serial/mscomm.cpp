@@ -148,6 +148,9 @@ void CMSComm::Output(std::string_view text)
     if (m_port.write(text.data(), size) != size || !m_port.flush()) {
         Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(portLabel(), m_deviceName, m_port.errorString()));
     }
+    if (m_tap) {
+        m_tap(Direction::Sent, QByteArray(text.data(), size));
+    }
 }
 
 QByteArray CMSComm::Input()
@@ -155,7 +158,11 @@ QByteArray CMSComm::Input()
     if (!m_port.isOpen()) {
         return {};
     }
-    return m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    const QByteArray bytes = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    if (m_tap && !bytes.isEmpty()) {
+        m_tap(Direction::Received, bytes);
+    }
+    return bytes;
 }
 
 void CMSComm::handleReadyRead()

@@ -7,6 +7,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <functional>
 #include <string_view>
 
 #include "comm_event.h"
@@ -54,6 +55,12 @@ public:
     // Why the last non-receive event was raised, in a technician's words.
     QString EventDescription() const { return m_eventDescription; }
 
+    // Sees every frame as it goes out and every piece as it is read, in order: a trace of the line is
+    // a view of these bytes, never a second way to send or read them.
+    enum class Direction { Sent, Received };
+    using Tap = std::function<void(Direction direction, const QByteArray& bytes)>;
+    void SetTap(Tap tap) { m_tap = std::move(tap); }
+
 signals:
     // Raised on the owner's thread when bytes wait (CommEvent 2) or the line reports a problem.
     void OnComm();
@@ -74,6 +81,7 @@ private:
     int m_commEvent = 0;
     QString m_deviceName;
     QString m_eventDescription;
+    Tap m_tap;
 };
 
 }  // namespace q42

@@ -126,6 +126,24 @@ void SendPaced(int fd, const std::string& text, std::size_t limit, const SimOpti
     }
 }
 
+// Whether the tool has set the line to the rate this unit talks at. The master side of a
+// pseudo-terminal reads the settings the tool made on its side.
+bool LineAtUnitRate(int master, int baud)
+{
+    termios tio{};
+    if (::tcgetattr(master, &tio) != 0) {
+        return false;
+    }
+    const speed_t speed = ::cfgetospeed(&tio);
+    switch (baud) {
+    case 9600: return speed == B9600;
+    case 57600: return speed == B57600;
+    case 115200: return speed == B115200;
+    case 1000000: return speed == B1000000;
+    default: return true;
+    }
+}
+
 int Run(const SimOptions& o)
 {
     int master = -1;
@@ -180,6 +198,10 @@ int Run(const SimOptions& o)
             frameStarted = Clock::now();
             const std::size_t colon = line.rfind(':');
             line = colon == std::string::npos ? line : line.substr(colon);
+            if (o.strictBaud && !LineAtUnitRate(master, o.baud)) {
+                Log(o, "garbled", line);  // heard as noise: the line runs at another rate
+                continue;
+            }
             Log(o, "got", line);
             if (o.hangupAfter == 0) {
                 return hangUp();

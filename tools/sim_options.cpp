@@ -16,6 +16,8 @@ const char kSimUsage[] =
     "Line:\n"
     "  --baud N           pace answers at the line time of N baud, 8n1 (default 57600)\n"
     "  --chunk N          write answers N bytes at a time (default 16)\n"
+    "  --strict-baud      hear only frames sent while the line is set to --baud, as a real\n"
+    "                     unit hears nothing but noise at another rate\n"
     "Faults:\n"
     "  --split-at P,...   pause before these byte offsets of each answer text\n"
     "  --pause-ms MS      length of those pauses (default 50)\n"
@@ -105,6 +107,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             o.noAnswer = true;
         } else if (a == "--forget-sets") {
             o.forgetSets = true;
+        } else if (a == "--strict-baud") {
+            o.strictBaud = true;
         } else if (a == "--verbose") {
             o.verbose = true;
         } else if (a == "--timestamps") {

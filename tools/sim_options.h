@@ -18,6 +18,7 @@ struct SimOptions {
     std::size_t garbageBytes = 0;
     bool noAnswer = false;
     bool forgetSets = false;  // acknowledge a set without storing it
+    bool strictBaud = false;  // frames sent at another line rate are noise
     int hangupAfter = -1;              // frames answered before the line closes; -1 never
     std::optional<std::size_t> hangupAtByte;
     bool crOnly = false;

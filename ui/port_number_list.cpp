@@ -3,6 +3,7 @@
 
 #include <QEvent>
 
+#include "port_inventory.h"
 #include "port_names.h"
 
 namespace q42 {
@@ -10,11 +11,25 @@ namespace q42 {
 // Looked up when asked, not at start-up: enumerating ports costs time, and adapters come and go.
 void PortNumberList::refreshToolTips()
 {
-    const QStringList system = SystemSerialPorts();
+    const QList<SerialDeviceInfo> present = SystemSerialDevices();
+    QStringList system;
+    for (const SerialDeviceInfo& info : present) {
+        system << info.device;
+    }
+#ifdef Q_OS_WIN
+    system.clear();  // on Windows a number is its own COM port
+#endif
     for (int i = 0; i < count(); ++i) {
         const int n = itemText(i).toInt();
-        setItemData(i, tr("COM%1 opens %2").arg(n).arg(ResolvePortName(n, system, SystemEnvironment)),
-                    Qt::ToolTipRole);
+        const QString device = ResolvePortName(n, system, SystemEnvironment);
+        QString tip = tr("COM%1 opens %2").arg(n).arg(device);
+        for (const SerialDeviceInfo& info : present) {
+            // Which adapter it is, so that two alike are told apart by their serial numbers.
+            if (info.device.compare(device, Qt::CaseInsensitive) == 0 && !DescribeAdapter(info).isEmpty()) {
+                tip += QStringLiteral(" (%1)").arg(DescribeAdapter(info));
+            }
+        }
+        setItemData(i, tip, Qt::ToolTipRole);
     }
     setToolTip(itemData(currentIndex(), Qt::ToolTipRole).toString());
 }

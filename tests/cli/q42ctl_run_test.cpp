@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The real q42ctl binary against simulated units on pseudo-terminals: what it prints, its exit
 // status, and exactly which frames each unit received.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -128,6 +130,87 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     }
     qunsetenv("Q42_COM3");
     qunsetenv("Q42_COM8");
+}
+
+const QString kQueryFrame =
+    ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
+
+// Units at both rates found side by side, a silent one and a missing device reported, and nothing
+// but the query ever sent.
+TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
+{
+    SimProcess fast({"--verbose", "--strict-baud"});
+    SimProcess slow({"--verbose", "--strict-baud", "--baud", "9600"});
+    SimProcess silent({"--verbose", "--no-answer"});
+    const CtlRun run = RunCtl({"-r", fast.Device(), "-r", slow.Device(), "-r", silent.Device(), "-r",
+                               "/dev/q42-no-such-device", "-t", "400", "detect"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, fast.Device() + " 57600\n" + slow.Device() + " 9600\n");
+    EXPECT_TRUE(run.err.contains(silent.Device() + ": no unit answered the query at 57600 or 9600 baud within 400 ms"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("/dev/q42-no-such-device: the device does not exist")) << run.err.toStdString();
+
+    const CtlRun none = RunCtl({"-r", silent.Device(), "-s", "9600", "-t", "300", "detect", "--json"});
+    EXPECT_EQ(none.exitCode, 4);
+    const QJsonObject tried = QJsonDocument::fromJson(none.out.toUtf8()).array().at(0).toObject();
+    EXPECT_EQ(tried["device"].toString(), silent.Device()) << none.out.toStdString();
+    EXPECT_TRUE(tried["baud"].isNull());
+
+    Pump(std::chrono::milliseconds(30));
+    EXPECT_EQ(fast.FramesReceived(), QStringList({kQueryFrame}));
+    EXPECT_EQ(slow.Logged("garbled") + slow.FramesReceived(), QStringList({kQueryFrame, kQueryFrame}));
+    EXPECT_EQ(silent.FramesReceived(), QStringList({kQueryFrame, kQueryFrame, kQueryFrame}));
+}
+
+// ports lists what the system reports and the device a Q42_COM<n> variable points a number at.
+TEST(Q42ctl, PortsNamesTheDeviceEachNumberReaches)
+{
+    SimProcess sim;
+    sim.Wire(3);
+    const CtlRun lines = RunCtl({"ports"});
+    EXPECT_EQ(lines.exitCode, 0);
+    EXPECT_TRUE(lines.out.contains("COM3 " + sim.Device() + " set-by=Q42_COM3\n")) << lines.out.toStdString();
+    const CtlRun json = RunCtl({"ports", "--json"});
+    const QJsonArray devices = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_FALSE(devices.isEmpty()) << json.out.toStdString();
+    EXPECT_EQ(devices.last().toObject()["device"].toString(), sim.Device());
+    EXPECT_EQ(devices.last().toObject()["port"].toInt(), 3);
+    qunsetenv("Q42_COM3");
+}
+
+// --trace: both directions in order with their times, exactly the bytes of the line, the pause inside
+// a split answer visible; standard output as without it.
+TEST(Q42ctl, TraceShowsWhatWentOverTheLine)
+{
+    SimProcess sim({"--split-at", "20", "--pause-ms", "300"});
+    const CtlRun run = RunCtl({"-r", sim.Device(), "--trace", "set", "l9_att_dl=20", "--save"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "L9 ATT_DL: 10 -> 20\n");
+    const QRegularExpression format("^\\[ *([0-9]+\\.[0-9]{3}) ms\\] (\\S+) (sent    |received) (.*)$");
+    QString sent;
+    QString received;
+    QStringList order;
+    double last = 0;
+    double pause = 0;
+    for (const QString& line : run.err.split('\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = format.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        EXPECT_EQ(m.captured(2), sim.Device());
+        const double ms = m.captured(1).toDouble();
+        EXPECT_GE(ms, last) << line.toStdString();
+        (m.captured(3) == "sent    " ? sent : received) += m.captured(4);
+        if (order.isEmpty() || order.last() != m.captured(3)) {
+            order << m.captured(3);
+        }
+        pause = std::max(pause, ms - last);
+        last = ms;
+    }
+    EXPECT_EQ(sent, kQueryFrame + "\\r\\n:FF23006D027800002101140027010A0022010C0028010C004D0100004B0100004E0100004C0100"
+                                  "00530100002B010100490101007E0101004A0101007F0101\\r\\n:FF06\\r\\n");
+    EXPECT_EQ(received, ">21006D0278000021010A0027010A0022010C0028010C004D0100004B0100004E0100004C010000530100002B01"
+                        "0100490101007E0101004A0101007F0101\\r\\n>00\\r\\n>00\\r\\n");
+    EXPECT_EQ(order.size(), 6) << "query, answer, set, acknowledgement, save, acknowledgement";
+    EXPECT_GE(pause, 250) << "the unit's pause inside its answer";
 }
 
 // Several units on one event loop: one result line each, and the worst status decides.

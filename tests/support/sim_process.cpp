@@ -34,13 +34,14 @@ SimProcess::~SimProcess()
     }
 }
 
-QStringList SimProcess::FramesReceived()
+QStringList SimProcess::Logged(const QString& kind)
 {
     m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+    const QString prefix = QStringLiteral("q42-unit-sim: %1 ").arg(kind);
     QStringList frames;
     for (const QString& line : m_log.split('\n')) {
-        if (line.startsWith(QStringLiteral("q42-unit-sim: got "))) {
-            frames << line.mid(18);
+        if (line.startsWith(prefix)) {
+            frames << line.mid(prefix.size());
         }
     }
     return frames;

@@ -19,7 +19,9 @@ public:
     bool Started() const { return !m_device.isEmpty(); }
     QString Device() const { return m_device; }
     // The frames the unit logged as received (it must run with --verbose), oldest first, without CR LF.
-    QStringList FramesReceived();
+    QStringList FramesReceived() { return Logged(QStringLiteral("got")); }
+    // The frames logged under another word ("garbled": sent at another rate than the unit's).
+    QStringList Logged(const QString& kind);
 
     // Points port number n at this unit through Q42_COM<n>.
     void Wire(int portNumber = 1) const;

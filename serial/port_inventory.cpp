@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: MIT
+#include "port_inventory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace q42 {
+
+namespace {
+
+bool SameDevice(const QString& a, const QString& b, bool windows)
+{
+    return a.compare(b, windows ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+}
+
+// The links of /dev/serial/by-id name an adapter by its make and serial number, whatever ttyUSB
+// number it got at this plug-in.
+QString ByIdLinkTo(const QString& device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return {};
+#else
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (link.isSymLink() && link.canonicalFilePath() == QFileInfo(device).canonicalFilePath()) {
+            return link.absoluteFilePath();
+        }
+    }
+    return {};
+#endif
+}
+
+}  // namespace
+
+QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows)
+{
+    QStringList ordered;
+    for (const SerialDeviceInfo& info : system) {
+        ordered << info.device;
+    }
+    // What each number opens now; on Windows a number without a variable is its own COM port.
+    QStringList reached;
+    for (int n = 1; n <= 8; ++n) {
+        const QString named = env(QStringLiteral("Q42_COM%1").arg(n));
+        reached << (!named.isEmpty() ? named
+                    : windows        ? QStringLiteral("COM%1").arg(n)
+                                     : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
+    }
+    auto numberOf = [&](const QString& device) {
+        for (int n = 1; n <= 8; ++n) {
+            if (SameDevice(reached.at(n - 1), device, windows)) {
+                return n;
+            }
+        }
+        return 0;
+    };
+    QList<PortEntry> entries;
+    for (const SerialDeviceInfo& info : system) {
+        entries.append({info, numberOf(info.device), {}});
+    }
+    for (int n = 1; n <= 8; ++n) {
+        const QString named = env(QStringLiteral("Q42_COM%1").arg(n));
+        if (named.isEmpty()) {
+            continue;
+        }
+        auto known = std::find_if(entries.begin(), entries.end(),
+                                  [&](const PortEntry& e) { return SameDevice(e.info.device, named, windows); });
+        if (known == entries.end()) {
+            SerialDeviceInfo info;
+            info.device = named;
+            entries.append({info, 0, {}});
+            known = entries.end() - 1;
+        }
+        if (known->portNumber == n) {
+            known->numberFrom = QStringLiteral("Q42_COM%1").arg(n);
+        } else if (known->portNumber == 0) {
+            known->portNumber = n;
+            known->numberFrom = QStringLiteral("Q42_COM%1").arg(n);
+        }
+    }
+    return entries;
+}
+
+QString DescribeAdapter(const SerialDeviceInfo& info)
+{
+    QStringList parts;
+    for (const QString& part : {info.description, info.manufacturer}) {
+        if (!part.isEmpty() && !parts.contains(part)) {
+            parts << part;
+        }
+    }
+    if (!info.serialNumber.isEmpty()) {
+        parts << QStringLiteral("serial %1").arg(info.serialNumber);
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, const QString& serial)
+{
+    QStringList matches;
+    QStringList known;
+    for (const SerialDeviceInfo& info : present) {
+        if (info.serialNumber == serial) {
+            matches << info.device;
+        }
+        known << (info.serialNumber.isEmpty() ? QStringLiteral("%1 (no serial number)").arg(info.device)
+                                              : QStringLiteral("%1 (serial %2)").arg(info.device, info.serialNumber));
+    }
+    const QString present_ = known.isEmpty() ? QStringLiteral("no serial device is present")
+                                             : QStringLiteral("present: %1").arg(known.join(QStringLiteral(", ")));
+    if (matches.size() == 1) {
+        return {matches.first(), {}};
+    }
+    if (matches.isEmpty()) {
+        return {{}, QStringLiteral("serial:%1: no adapter has this serial number; %2.").arg(serial, present_)};
+    }
+    return {{}, QStringLiteral("serial:%1: %2 adapters have this serial number (%3), so it does not tell them apart; "
+                               "name the device instead.")
+                    .arg(serial)
+                    .arg(matches.size())
+                    .arg(matches.join(QStringLiteral(", ")))};
+}
+
+QList<SerialDeviceInfo> SystemSerialDevices()
+{
+    QList<SerialDeviceInfo> devices;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+        SerialDeviceInfo info;
+#ifdef Q_OS_WIN
+        info.device = port.portName();
+#else
+        info.device = port.systemLocation();
+#endif
+        info.byId = ByIdLinkTo(info.device);
+        info.description = port.description();
+        info.manufacturer = port.manufacturer();
+        info.serialNumber = port.serialNumber();
+        if (port.hasVendorIdentifier()) {
+            info.vendorId = port.vendorIdentifier();
+        }
+        if (port.hasProductIdentifier()) {
+            info.productId = port.productIdentifier();
+        }
+        devices << info;
+    }
+    const QStringList order = OrderSerialPorts([&] {
+        QStringList names;
+        for (const SerialDeviceInfo& info : devices) {
+            names << info.device;
+        }
+        return names;
+    }());
+    std::stable_sort(devices.begin(), devices.end(), [&](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
+        return order.indexOf(a.device) < order.indexOf(b.device);
+    });
+    return devices;
+}
+
+}  // namespace q42

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// The serial devices present, with what the system knows of each and the port number that reaches
+// it, for listings, tooltips and choosing an adapter by its USB serial number.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+#include "port_names.h"
+
+namespace q42 {
+
+// What the system reports of one serial device. Empty texts are unknown.
+struct SerialDeviceInfo {
+    QString device;        // /dev/ttyUSB0; COM3 on Windows
+    QString byId;          // /dev/serial/by-id/usb-..., where such a link names it
+    QString description;
+    QString manufacturer;
+    QString serialNumber;  // the USB adapter's own serial number
+    std::optional<quint16> vendorId;
+    std::optional<quint16> productId;
+};
+
+// One device of a listing: the port number 1-8 that opens it now (0: none), and the variable that
+// points that number at it, when one does.
+struct PortEntry {
+    SerialDeviceInfo info;
+    int portNumber = 0;
+    QString numberFrom;  // "Q42_COM3"
+};
+
+// The devices the system reports (in port-number order), each with its port number, then the
+// devices that only a Q42_COM<n> variable names. Device names compare without case on Windows.
+QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows);
+
+// "FT232R USB UART, FTDI, serial A50285BI": what tells one adapter from another, or empty.
+QString DescribeAdapter(const SerialDeviceInfo& info);
+
+// The device of the one adapter whose USB serial number is `serial`; otherwise why not, naming what
+// is present.
+struct SerialNumberMatch {
+    QString device;
+    QString problem;
+};
+SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, const QString& serial);
+
+// What this machine reports now, ordered as the port numbers count (USB adapters first).
+QList<SerialDeviceInfo> SystemSerialDevices();
+
+}  // namespace q42

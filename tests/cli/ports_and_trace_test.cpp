@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+// What 'q42ctl ports' prints, choosing an adapter by its serial number or a Windows COM name, and the
+// trace's lines, on plain records: the system's device list cannot hold pseudo-terminals.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+
+#include "device_choice.h"
+#include "line_trace.h"
+#include "port_inventory.h"
+#include "ports_report.h"
+
+namespace q42::ctl {
+namespace {
+
+SerialDeviceInfo Ftdi(const QString& device, const QString& serial)
+{
+    SerialDeviceInfo info;
+    info.device = device;
+    info.serialNumber = serial;
+    info.description = "FT232R USB UART";
+    info.manufacturer = "FTDI";
+    info.vendorId = 0x0403;
+    info.productId = 0x6001;
+    info.byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_" + serial + "-if00-port0";
+    return info;
+}
+
+SerialDeviceInfo Plain(const QString& device)
+{
+    SerialDeviceInfo info;
+    info.device = device;
+    return info;
+}
+
+TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
+{
+    const QString usb0 = "/dev/ttyUSB0 serial=A50285BI usb=0403:6001 manufacturer=FTDI "
+                         "description=\"FT232R USB UART\" by-id=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const QList<SerialDeviceInfo> onLinux = {Ftdi("/dev/ttyUSB0", "A50285BI"), Plain("/dev/ttyS0")};
+    QList<SerialDeviceInfo> nine;
+    for (int i = 0; i < 9; ++i) {
+        nine << Plain(QStringLiteral("/dev/ttyS%1").arg(i));
+    }
+    struct Case {
+        const char* name;
+        QList<SerialDeviceInfo> system;
+        QMap<QString, QString> env;
+        bool windows;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"numbered in order", onLinux, {}, false, {"COM1 " + usb0, "COM2 /dev/ttyS0"}},
+        {"a variable names a device the system does not list",
+         onLinux,
+         {{"Q42_COM2", "/dev/pts/7"}},
+         false,
+         {"COM1 " + usb0, "- /dev/ttyS0", "COM2 /dev/pts/7 set-by=Q42_COM2"}},
+        {"a variable moves a listed device to another number",
+         onLinux,
+         {{"Q42_COM1", "/dev/ttyS0"}},
+         false,
+         {"- " + usb0, "COM1 /dev/ttyS0 set-by=Q42_COM1"}},
+        {"only eight numbers", nine, {}, false, {}},
+        {"Windows: a number is its own COM port, and a variable reaches COM12 in any case",
+         {Plain("COM3"), Plain("COM12")},
+         {{"Q42_COM1", "com12"}},
+         true,
+         {"COM3 COM3", "COM1 COM12 set-by=Q42_COM1"}},
+    };
+    for (const Case& c : cases) {
+        QStringList lines;
+        for (const PortEntry& entry : ListPorts(c.system, [&](const QString& n) { return c.env.value(n); }, c.windows)) {
+            lines << FormatPortLine(entry);
+        }
+        if (c.system.size() == 9) {
+            EXPECT_EQ(lines.value(7), "COM8 /dev/ttyS7");
+            EXPECT_EQ(lines.value(8), "- /dev/ttyS8") << c.name;
+        } else {
+            EXPECT_EQ(lines, c.lines) << c.name;
+        }
+    }
+
+    const QList<PortEntry> entries = ListPorts(onLinux, [](const QString&) { return QString(); }, false);
+    const QJsonArray json = QJsonDocument::fromJson(FormatPortsJson(entries).toUtf8()).array();
+    ASSERT_EQ(json.size(), 2);
+    EXPECT_EQ(json[0].toObject()["port"].toInt(), 1);
+    EXPECT_EQ(json[0].toObject()["serial_number"].toString(), "A50285BI");
+    EXPECT_EQ(json[0].toObject()["vendor_id"].toString() + ":" + json[0].toObject()["product_id"].toString(), "0403:6001");
+    EXPECT_TRUE(json[1].toObject()["serial_number"].isNull());
+    EXPECT_EQ(json[1].toObject()["device"].toString(), "/dev/ttyS0");
+}
+
+TEST(Ports, ChoosingADevice)
+{
+    const QList<SerialDeviceInfo> present = {Ftdi("/dev/ttyUSB0", "A50285BI"), Ftdi("/dev/ttyUSB1", "FT0007"),
+                                             Ftdi("/dev/ttyUSB2", "FT0007"), Plain("/dev/ttyS0")};
+    struct Case {
+        const char* given;
+        bool windows;
+        const char* device;
+        const char* problem;  // part of it
+    };
+    const Case cases[] = {
+        {"serial:A50285BI", false, "/dev/ttyUSB0", ""},
+        {"serial:a50285bi", false, "", "serial:a50285bi: no adapter has this serial number; present: /dev/ttyUSB0 "
+                                       "(serial A50285BI), /dev/ttyUSB1 (serial FT0007), /dev/ttyUSB2 (serial FT0007), "
+                                       "/dev/ttyS0 (no serial number)."},
+        {"serial:FT0007", false, "", "2 adapters have this serial number (/dev/ttyUSB1, /dev/ttyUSB2)"},
+        {"/dev/serial/by-id/usb-FTDI_x", false, "/dev/serial/by-id/usb-FTDI_x", ""},
+        {"com12", false, "com12", ""},
+        {"com12", true, "COM12", ""},
+        {"COM12", true, "COM12", ""},
+        {R"(\\.\COM12)", true, "COM12", ""},
+        {R"(\\.\com3)", true, "COM3", ""},
+        {"COM0", true, "COM0", ""},
+        {"COMX", true, "COMX", ""},
+    };
+    for (const Case& c : cases) {
+        const DeviceChoice choice = ChooseDevice(c.given, c.windows, present);
+        EXPECT_EQ(choice.device.toStdString(), c.device) << c.given;
+        EXPECT_TRUE(choice.problem.contains(c.problem)) << c.given << ": " << choice.problem.toStdString();
+        EXPECT_EQ(choice.problem.isEmpty(), *c.problem == '\0') << c.given;
+    }
+    EXPECT_EQ(FindBySerialNumber({}, "X").problem, "serial:X: no adapter has this serial number; no serial device is "
+                                                   "present.");
+}
+
+TEST(Trace, BytesAsTheyWentOverTheLine)
+{
+    EXPECT_EQ(TraceLine(41.25, "/dev/pts/3", CMSComm::Direction::Received, ">06\r\n"),
+              "[    41.250 ms] /dev/pts/3 received >06\\r\\n");
+    EXPECT_EQ(TraceLine(0.5, "COM3", CMSComm::Direction::Sent, ":FF06\r\n"), "[     0.500 ms] COM3 sent     :FF06\\r\\n");
+    EXPECT_EQ(EscapeBytes(QByteArray("a\0\x1b\x7f\xff\\ z", 8)), "a\\x00\\x1B\\x7F\\xFF\\\\ z");
+}
+
+}  // namespace
+}  // namespace q42::ctl
