@@ -58,3 +58,29 @@ args=()
 for _ in $(seq 8); do unit; args+=(-r "$dev"); done
 read -r med8 p958 < <(timed "$bin/q42ctl" "${args[@]}" get)
 echo "| q42ctl get, 8 units at once against 1 unit, 57600 baud | goal under 1.3x | $med8 ms (1 unit: $med1 ms) | $p958 ms | $(awk -v a="$med8" -v b="$med1" 'BEGIN {printf "%.2fx", a / b}') |"
+
+# --trace against none, alternating in the same run so that both see the same machine.
+unit; traced=$dev
+for _ in $(seq "$RUNS"); do
+  for mode in plain trace; do
+    t0=$(date +%s%N)
+    if [ "$mode" = trace ]; then "$bin/q42ctl" -r "$traced" --trace get >/dev/null 2>&1; else "$bin/q42ctl" -r "$traced" get >/dev/null 2>&1; fi
+    t1=$(date +%s%N)
+    echo "$mode $(((t1 - t0) / 1000))"
+  done
+done >"$work/trace.txt"
+median() { grep "^$1 " "$work/trace.txt" | cut -d' ' -f2 | sort -n | awk '{a[NR] = $1} END {printf "%.1f\n", a[int((NR + 1) / 2)] / 1000}'; }
+plain=$(median plain)
+traced_ms=$(median trace)
+echo "| q42ctl get --trace against get, 57600 baud | goal at most +1 ms | $traced_ms ms (get: $plain ms) | | $(awk -v a="$traced_ms" -v b="$plain" 'BEGIN {printf "%+.1f ms", a - b}') |"
+
+# detect over 8 units, 4 at each rate, answering only at their own rate; the 9600 ones answer only
+# after the 57600 query has timed out. Then the same with one of them silent, the slowest case.
+detect_args=()
+for baud in 57600 57600 57600 57600 9600 9600 9600 9600; do unit --strict-baud --baud "$baud"; detect_args+=(-r "$dev"); done
+read -r med p95 < <(RUNS=${DETECT_RUNS:-5} timed "$bin/q42ctl" "${detect_args[@]}" detect)
+echo "| q42ctl detect, 8 units at 57600 and 9600, timeout 1000 ms | goal within 2 x 1000 + 100 ms | $med ms | $p95 ms | |"
+unit --no-answer
+detect_args[15]=$dev
+read -r med p95 < <(RUNS=${DETECT_RUNS:-5} timed "$bin/q42ctl" "${detect_args[@]}" detect)
+echo "| q42ctl detect, the same with one unit silent | goal within 2 x 1000 + 100 ms | $med ms | $p95 ms | |"

@@ -18,15 +18,9 @@ namespace {
 
 using namespace q42::ctl;
 
-#ifdef Q_OS_WIN
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
-
 QList<q42::PortEntry> PortsNow()
 {
-    return q42::ListPorts(q42::SystemSerialDevices(), q42::SystemEnvironment, kWindows);
+    return q42::ListPorts(q42::SystemSerialDevices(), q42::SystemEnvironment, q42::kWindowsPortNames);
 }
 
 int ListPorts(const CtlRequest& request)

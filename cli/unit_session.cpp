@@ -13,16 +13,6 @@
 
 namespace q42::ctl {
 
-namespace {
-
-#ifdef Q_OS_WIN
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
-
-}  // namespace
-
 UnitSession::UnitSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent)
     : QObject(parent)
     , m_request(request)
@@ -61,7 +51,7 @@ void UnitSession::Start()
 {
     UnitLine line{m_target.portNumber, m_target.device, m_request.baud};
     if (!m_target.device.isEmpty()) {
-        const DeviceChoice choice = ChooseDevice(m_target.device, kWindows,
+        const DeviceChoice choice = ChooseDevice(m_target.device, kWindowsPortNames,
                                                  NamesSerialNumber(m_target.device) ? SystemSerialDevices()
                                                                                     : QList<SerialDeviceInfo>());
         if (!choice.problem.isEmpty()) {

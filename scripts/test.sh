@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
 # suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
-# libFuzzer run over the receive path, and the Windows programs cross-built and tested under Wine.
+# libFuzzer run over the receive path and q42ctl's value readers, and the Windows programs
+# cross-built and tested under Wine.
 # Installs whatever is missing first (Debian 12).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,9 +22,9 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" --no-tests=error
 
-echo "== fuzz the receive path for ${Q42_FUZZ_SECONDS:-60} s"
+echo "== fuzz the receive path and q42ctl's value readers for ${Q42_FUZZ_SECONDS:-60} s"
 cmake --preset fuzz -DQ42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-60}" >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer
+cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer values_input_fuzzer
 ctest --preset fuzz --no-tests=error
 
 echo "== cross-build for Windows and test under Wine"

@@ -11,6 +11,13 @@
 
 namespace q42 {
 
+// Port names follow Windows' rules (COMn, any case) on Windows.
+#ifdef Q_OS_WIN
+inline constexpr bool kWindowsPortNames = true;
+#else
+inline constexpr bool kWindowsPortNames = false;
+#endif
+
 // Reads an environment variable; empty when unset.
 using EnvLookup = std::function<QString(const QString& name)>;
 

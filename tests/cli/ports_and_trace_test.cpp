@@ -91,6 +91,9 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     EXPECT_EQ(json[0].toObject()["serial_number"].toString(), "A50285BI");
     EXPECT_EQ(json[0].toObject()["vendor_id"].toString() + ":" + json[0].toObject()["product_id"].toString(), "0403:6001");
     EXPECT_TRUE(json[1].toObject()["serial_number"].isNull());
+    // The window's port tooltips add what tells adapters apart.
+    EXPECT_EQ(DescribeAdapter(onLinux[0]), "FT232R USB UART, FTDI, serial A50285BI");
+    EXPECT_EQ(DescribeAdapter(onLinux[1]), "");
     EXPECT_EQ(json[1].toObject()["device"].toString(), "/dev/ttyS0");
 }
 

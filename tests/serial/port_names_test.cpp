@@ -11,11 +11,6 @@
 namespace q42 {
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
 
 EnvLookup Env(QMap<QString, QString> vars)
 {
@@ -43,7 +38,7 @@ TEST(PortNames, Resolution)
     const Case cases[] = {
         {"first system port", 1, {}, "/dev/ttyUSB0"},
         {"second system port", 2, {}, "/dev/ttyS0"},
-        {"past the system ports: conventional name", 3, {}, kWindows ? "COM3" : "/dev/ttyS2"},
+        {"past the system ports: conventional name", 3, {}, kWindowsPortNames ? "COM3" : "/dev/ttyS2"},
         {"environment wins", 1, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/pts/7"},
         {"environment of another port ignored", 2, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/ttyS0"},
         {"environment past the system ports", 5, {{"Q42_COM5", "/tmp/unit"}}, "/tmp/unit"},
@@ -75,9 +70,9 @@ TEST(OpenErrors, TextsSayWhatToDo)
          "COM3: the device X does not exist. Plug in the USB serial adapter or choose another port. Ports now.", "busy"},
         {QSerialPort::PermissionError, true, "COM3: the device X is busy: another program holds it open", "dialout"},
         {QSerialPort::PermissionError, false,
-         kWindows ? "COM3: the device X is busy" : "COM3: the device X cannot be opened: permission denied. Add "
+         kWindowsPortNames ? "COM3: the device X is busy" : "COM3: the device X cannot be opened: permission denied. Add "
                                                    "your user to the 'dialout' group",
-         kWindows ? "dialout" : "busy"},
+         kWindowsPortNames ? "dialout" : "busy"},
     };
     for (const Case& c : cases) {
         const std::string text = OpenErrorText({c.error, "COM3: the device X", c.mayAccess, "why", "Ports now"}).toStdString();
