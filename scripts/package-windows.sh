@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds build/q42-panel-<version>-windows-x64.zip: q42-panel.exe and q42ctl.exe with the Qt and MinGW
-# runtime DLLs they load and nothing else, the licence texts and a README.txt; with makensis also
-# an installer. Then unpacks the zip into an empty folder and checks it under Wine with nothing else
-# installed: q42ctl.exe reads the simulated unit on COM1.
+# Builds the Windows packages into build/:
+#   q42-panel-<version>-windows-x64.zip        q42-panel.exe and q42ctl.exe with exactly the Qt and
+#                                               MinGW runtime DLLs they load, licences, README.txt
+#   q42-panel-<version>-windows-x64-setup.exe  64-bit NSIS installer (all users, silent with /S)
+#   q42-panel-<version>-windows-x64.msi        MSI for Group Policy, Intune or SCCM (wixl)
+# then checks each under Wine in a fresh prefix (scripts/check-windows-packages.sh).
 #   scripts/package-windows.sh [--screenshot]   the latter also renders the unpacked q42-panel.exe
 #                                              under Wine into docs/screenshot-windows.png
 # Installs whatever is missing first (Debian 12).
@@ -10,8 +12,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 scripts/install-deps.sh --windows
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target q42-unit-sim q42-screen-grab
+# The Linux programs the Windows build and its checks use: the icon drawing and the simulated unit.
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j "$(nproc)" --target q42-unit-sim q42-screen-grab q42-icon-export
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target q42-panel q42ctl
 qt=$(sed -n 's/^Q42_QT_MINGW:PATH=//p' build-windows/CMakeCache.txt)
@@ -42,28 +45,56 @@ done
 cp -r "$qt/LICENSES/"* "$stage/licenses/"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/mingw-w64-gcc-runtime.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64-winpthreads.txt"
-sed "s/@VERSION@/$version/" packaging/windows-readme.txt | sed 's/$/\r/' >"$stage/README.txt"
+sed "s/@VERSION@/$version/" packaging/windows/readme.txt | sed 's/$/\r/' >"$stage/README.txt"
 (cd build && zip -qr9 "$name.zip" "$name")
 echo "build/$name.zip: $(du -k "build/$name.zip" | cut -f1) KiB, $(find "$stage" -name '*.dll' | wc -l) DLLs"
 
-if command -v makensis >/dev/null; then
-  makensis -V2 -DVERSION="$version" -DSTAGE="$top/$stage" -DOUT="$top/build/$name-setup.exe" packaging/windows-installer.nsi
-  echo "build/$name-setup.exe: $(du -k "build/$name-setup.exe" | cut -f1) KiB"
-fi
+# The installers list exactly the staged files, so that the uninstaller removes those and no other.
+lists=build/windows-package-lists
+rm -rf "$lists" && mkdir -p "$lists"
+winpath() { printf '%s' "$1" | tr '/' '\\'; }
+(
+  cd "$stage"
+  for dir in . $(find . -mindepth 1 -type d | sed 's|^\./||' | sort); do
+    if [ "$dir" = . ]; then echo '  SetOutPath "$INSTDIR"'; else echo "  SetOutPath \"\$INSTDIR\\$(winpath "$dir")\""; fi
+    for file in $(find "$dir" -maxdepth 1 -type f | sed 's|^\./||' | sort); do
+      echo "  File \"$top/$stage/$file\""
+    done
+  done
+) >"$lists/files.nsh"
+(
+  cd "$stage"
+  for file in $(find . -type f | sed 's|^\./||' | sort); do
+    echo "  Delete \"\$INSTDIR\\$(winpath "$file")\""
+  done
+  for dir in $(find . -mindepth 1 -type d | sed 's|^\./||' | sort -r); do
+    echo "  RMDir \"\$INSTDIR\\$(winpath "$dir")\""
+  done
+) >"$lists/remove.nsh"
+(cd "$stage" && find . -type f | sed 's|^\./||' | sort) >"$lists/files.txt"
+(cd "$stage" && find . -type f | sed 's|^\./||' | wixl-heat -p "" --component-group CG.files \
+  --var var.SourceDir --directory-ref INSTALLDIR --win64) >"$lists/files.wxs"
 
-# The zip alone, in an empty folder and a fresh Wine prefix: no kit on the DLL path.
-check=$(mktemp -d)
-trap 'kill $sim 2>/dev/null || true; rm -rf "$check"' EXIT
-unzip -q "build/$name.zip" -d "$check"
-build/bin/q42-unit-sim >"$check/unit" &
-sim=$!
-for _ in $(seq 100); do [ -s "$check/unit" ] && break; sleep 0.05; done
-. scripts/lib/wine.sh
-WINE_PREFIX_DIR=$check/prefix wine_env
-wine_map_com 1 "$(head -n1 "$check/unit")"
-wine "$check/$name/q42ctl.exe" -r COM1 get l9_att_dl | tr -d '\r' | grep -qx 'L9 ATT_DL=10' ||
-  { echo "package-windows: q42ctl.exe from the zip did not read the unit on COM1" >&2; exit 1; }
-echo "checked: q42ctl.exe from the unpacked zip reads the simulated unit on COM1 under Wine"
+# installer VERSION OUT: both kinds of installer of the staged files, under a given version (the
+# check builds a later one to test upgrades).
+installers() {
+  local v=$1 out=$2
+  makensis -V2 -DVERSION="$v" -DSTAGE="$top/$stage" -DFILES="$top/$lists/files.nsh" \
+    -DREMOVE="$top/$lists/remove.nsh" -DOUT="$top/$out-setup.exe" packaging/windows/installer.nsi
+  wixl -a x64 -D Version="$v" -D SourceDir="$stage" -D Icon=build-windows/q42-panel.ico -D Win64=yes \
+    -o "$top/$out.msi" packaging/windows/q42-panel.wxs "$lists/files.wxs"
+}
+installers "$version" "build/$name"
+echo "build/$name-setup.exe: $(du -k "build/$name-setup.exe" | cut -f1) KiB"
+echo "build/$name.msi: $(du -k "build/$name.msi" | cut -f1) KiB"
+if [ "${1:-}" != "--no-check" ]; then
+  next=$(echo "$version" | awk -F. '{printf "%d.%d.%d", $1, $2, $3 + 1}')
+  installers "$next" "$lists/q42-panel-$next-windows-x64"
+  scripts/check-windows-packages.sh "build/$name" "$lists/q42-panel-$next-windows-x64" "$lists/files.txt"
+fi
 if [ "${1:-}" = "--screenshot" ]; then
-  scripts/screenshot.sh --windows "$check/$name" docs/screenshot-windows.png
+  check=$(mktemp -d)
+  unzip -q "build/$name.zip" -d "$check"
+  Q42_HOST_BIN=$top/build-ci/bin scripts/screenshot.sh --windows "$check/$name" docs/screenshot-windows.png
+  rm -rf "$check"
 fi

@@ -11,7 +11,7 @@ if [ "${1:-}" = "--windows" ]; then
   shift 2
 fi
 out=${1:-docs/screenshot.png}
-bin=$PWD/build/bin
+bin=${Q42_HOST_BIN:-$PWD/build/bin}
 [ -x "$bin/q42-unit-sim" ] && [ -x "$bin/q42-screen-grab" ] || { echo "build first: cmake --preset default && cmake --build build" >&2; exit 1; }
 . scripts/lib/x11.sh
 trap x11_cleanup EXIT

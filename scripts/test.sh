@@ -2,7 +2,7 @@
 # Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
 # suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
 # libFuzzer run over the receive path and q42ctl's value readers, and the Windows programs
-# cross-built and tested under Wine.
+# cross-built and tested under Wine, packaged, installed and removed again.
 # Installs whatever is missing first (Debian 12).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,3 +31,6 @@ echo "== cross-build for Windows and test under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 QT_QPA_PLATFORM= ctest --preset windows --no-tests=error
+
+echo "== the Windows zip, setup.exe and MSI, installed, upgraded and removed under Wine"
+QT_QPA_PLATFORM= scripts/package-windows.sh

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Checks the Windows packages under Wine, each in a fresh prefix, as IT and a technician use them:
+# install silently; every file, the Start-menu entry and the uninstall entry are there; q42ctl.exe of
+# the installed folder reads the simulated unit on COM1; the icon and the version can be read back
+# from the installed q42-panel.exe; a later version installs over it as one entry; a silent uninstall
+# leaves nothing of ours, and a file of the user's in the folder survives.
+#   scripts/check-windows-packages.sh BUILD/q42-panel-V-windows-x64 LATER/q42-panel-V2-windows-x64 FILES
+# FILES lists the packaged files, one relative path a line.
+set -euo pipefail
+base=$(realpath "$1") later=$(realpath "$2") list=$(realpath "$3")
+cd "$(dirname "$0")/.."
+version=${base##*/q42-panel-}; version=${version%-windows-x64}
+next=${later##*/q42-panel-}; next=${next%-windows-x64}
+work=$(mktemp -d)
+sim=
+trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+build-ci/bin/q42-unit-sim >"$work/unit" &
+sim=$!
+for _ in $(seq 100); do [ -s "$work/unit" ] && break; sleep 0.05; done
+. scripts/lib/wine.sh
+passed=0 failed=0
+check() {
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $what" >&2; fi
+}
+fresh_prefix() {
+  wineserver -k 2>/dev/null || true
+  WINE_PREFIX_DIR=$work/prefix-$1 wine_env
+  wine_map_com 1 "$(head -n1 "$work/unit")"
+  drive=$WINEPREFIX/drive_c
+  dir="$drive/Program Files/VARNEK-Q42 Panel"
+}
+# Wine writes the registry to disk when its server ends.
+registry() { wineserver -w; cat "$WINEPREFIX/system.reg"; }
+reads_unit() { wine "$1/q42ctl.exe" -r COM1 get l9_att_dl 2>/dev/null | tr -d '\r' | grep -qx 'L9 ATT_DL=10'; }
+all_files_in() { while read -r f; do [ -f "$1/$f" ] || { echo "missing: $f" >&2; return 1; }; done <"$list"; }
+no_file_in() { while read -r f; do [ ! -e "$1/$f" ] || { echo "left: $f" >&2; return 1; }; done <"$list"; }
+# The icon group and the version strings Explorer shows, read back from the file itself.
+resources() {
+  wrestool -l "$1" | grep -q 'type=group_icon' &&
+    wrestool -x --raw --type=16 "$1" | strings -el | tr '\n' '|' | grep -q "ProductName|VARNEK-Q42 Panel|ProductVersion|$version|"
+}
+# The entries "Apps & features" lists: uninstall keys named VARNEK-Q42 Panel.
+entries() {
+  registry | awk '/^\[/ { uninstall = index($0, "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\") == 1 }
+                  uninstall && /^"DisplayName"="VARNEK-Q42 Panel"/ { n++ } END { print n + 0 }'
+}
+uninstall_key() { registry | sed -n '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\q42-panel\]/,/^$/p'; }
+menu_entry() { find "$drive" -path '*Start Menu/Programs/VARNEK-Q42 Panel.lnk' | grep -q .; }
+no_menu_entry() { ! menu_entry; }
+
+# The zip: unpacked anywhere, nothing installed, nothing else on the DLL path.
+fresh_prefix zip
+unzip -q "$base.zip" -d "$work/zip"
+check "q42ctl.exe of the unpacked zip reads the unit" reads_unit "$work/zip/${base##*/}"
+
+# The NSIS installer.
+fresh_prefix setup
+wine "$base-setup.exe" /S
+wineserver -w
+check "setup: every file installed" all_files_in "$dir"
+check "setup: Start-menu entry for all users" test -f "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/VARNEK-Q42 Panel.lnk"
+key=$(uninstall_key)
+for value in '"Publisher"="The q42-panel developers"' "\"DisplayVersion\"=\"$version\"" '"DisplayIcon"=' \
+  '"InstallLocation"=' '"EstimatedSize"=dword:' '"QuietUninstallString"='; do
+  check "setup: uninstall entry has $value" grep -qF "$value" <<<"$key"
+done
+check "setup: q42ctl.exe of the installed folder reads the unit" reads_unit "$dir"
+check "setup: icon and version of the installed q42-panel.exe" resources "$dir/q42-panel.exe"
+echo "the technician's notes" >"$dir/notes.txt"
+wine "$later-setup.exe" /S
+wineserver -w
+check "setup: a later version leaves one entry" test "$(entries)" = 1
+check "setup: the entry is the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(uninstall_key)"
+check "setup: every file there after the upgrade" all_files_in "$dir"
+wine "$dir/uninstall.exe" /S
+wineserver -w
+check "setup: no file of ours left" no_file_in "$dir"
+check "setup: the user's file survives" test -f "$dir/notes.txt"
+check "setup: no Start-menu entry left" no_menu_entry
+check "setup: no uninstall entry left" test "$(entries)" = 0
+
+# The MSI. Wine's msiexec puts an all-users shortcut in the user's menu: that is Wine's doing.
+fresh_prefix msi
+wine msiexec /i "$base.msi" /qn
+wineserver -w
+check "msi: every file installed" all_files_in "$dir"
+check "msi: Start-menu entry" menu_entry
+check "msi: one uninstall entry" test "$(entries)" = 1
+check "msi: q42ctl.exe of the installed folder reads the unit" reads_unit "$dir"
+check "msi: icon and version of the installed q42-panel.exe" resources "$dir/q42-panel.exe"
+echo "the technician's notes" >"$dir/notes.txt"
+wine msiexec /i "$later.msi" /qn
+wineserver -w
+check "msi: a later version replaces it as one entry" test "$(entries)" = 1
+check "msi: the entry is the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(registry)"
+check "msi: every file there after the upgrade" all_files_in "$dir"
+wine msiexec /x "$later.msi" /qn
+wineserver -w
+check "msi: no file of ours left" no_file_in "$dir"
+check "msi: the user's file survives" test -f "$dir/notes.txt"
+check "msi: no Start-menu entry left" no_menu_entry
+check "msi: no uninstall entry left" test "$(entries)" = 0
+check "msi: no registry key of ours left" test "$(registry | grep -c '^\[Software\\\\q42-panel\]' || true)" = 0
+
+echo "$passed passed, $failed failed: the Windows packages under Wine"
+[ "$failed" = 0 ]
