@@ -59,5 +59,17 @@ TEST(UnitValues, ListingsReadBackExactly)
     }
 }
 
+// A settings answer read into values, and values written to the set payload's rows: only the byte 1
+// is ON, and each PA switch's second copy carries the first's value.
+TEST(UnitValues, FromTheUnitsRowsAndBack)
+{
+    UnitAnswer answer;
+    answer.kind = AnswerKind::Settings;
+    answer.rowValue = {150, 0, 255, 12, 13, 1, 2, 3, 4, 2, 1, 1, 0, 7, 1};
+    const UnitValues values = ValuesOf(answer);
+    EXPECT_EQ(values, (UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0}));
+    EXPECT_EQ(ToWireValues(values), (WireValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 0, 1, 1, 1, 0, 0}));
+}
+
 }  // namespace
 }  // namespace q42::ctl

@@ -19,11 +19,11 @@ EnvLookup Env(QMap<QString, QString> vars)
 
 TEST(PortNames, UsbAdaptersFirstInNaturalOrder)
 {
-    const QStringList ordered = OrderSerialPorts({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyS0", "/dev/ttyACM0",
+    const QStringList ordered = OrderSerialPorts({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyS0", "/dev/ttyS", "/dev/ttyACM0",
                                                   "/dev/ttyUSB2", "/dev/ttyAMA0", "/dev/ttyUSB0", "/dev/ttyS10",
                                                   "/dev/ttyS2"});
     EXPECT_EQ(ordered, QStringList({"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyAMA0",
-                                    "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10"}));
+                                    "/dev/ttyS", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10"}));
 }
 
 TEST(PortNames, Resolution)
@@ -51,8 +51,8 @@ TEST(PortNames, Resolution)
 
 TEST(PortNames, DescribesWhatEachNumberReaches)
 {
-    EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}})),
-              "1 = /dev/ttyUSB0, 3 = /dev/pts/4");
+    EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}, {"Q42_COM8", "/dev/pts/9"}})),
+              "1 = /dev/ttyUSB0, 3 = /dev/pts/4, 8 = /dev/pts/9");
     EXPECT_EQ(DescribePortNumbers({}, Env({})), "no serial ports are present");
 }
 

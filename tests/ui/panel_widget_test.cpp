@@ -35,6 +35,7 @@ TEST(PanelWindow, StartState)
     EXPECT_TRUE(c.set->isDefault());
     EXPECT_FALSE(p.dlg.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(p.dlg.TickRunning());
+    EXPECT_FALSE(p.dlg.windowIcon().isNull());
 }
 
 // Where the 9-point dialog font (AR PL UMing, SimSun's metrics: 6 x 12 pixels per 4 x 8 dialog units) puts
