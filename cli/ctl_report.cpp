@@ -84,22 +84,20 @@ ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique
 {
     QJsonArray found;
     bool any = false;
-    bool opened = false;
     for (const auto& session : sessions) {
         any = any || session->FoundBaud().has_value();
-        opened = opened || session->Status() != ExitStatus::CannotOpen;
         for (const QString& problem : session->Problems()) {
             std::fprintf(stderr, "%s\n", qPrintable(problem));
         }
         if (request.json) {
             found.append(QJsonObject{
-                {QStringLiteral("device"), session->Label()},
+                {QStringLiteral("device"), session->FoundBaud() ? session->Device() : session->Label()},
                 {QStringLiteral("baud"), session->FoundBaud() ? QJsonValue(*session->FoundBaud()) : QJsonValue()},
                 {QStringLiteral("problem"), session->Problems().isEmpty() ? QJsonValue()
                                                                           : QJsonValue(session->Problems().join(' '))},
             });
         } else if (session->FoundBaud()) {
-            std::printf("%s %d\n", qPrintable(session->Label()), *session->FoundBaud());
+            std::printf("%s %d\n", qPrintable(session->Device()), *session->FoundBaud());
         }
     }
     if (request.json) {
@@ -109,10 +107,7 @@ ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique
         std::fprintf(stderr, "q42ctl: no serial device is present to try\n");
     }
     std::fflush(stdout);
-    if (any) {
-        return ExitStatus::Done;
-    }
-    return opened || sessions.empty() ? ExitStatus::NoAnswer : ExitStatus::CannotOpen;
+    return any ? ExitStatus::Done : ExitStatus::NoAnswer;
 }
 
 }  // namespace q42::ctl

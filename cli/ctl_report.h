@@ -16,8 +16,7 @@ namespace q42::ctl {
 ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
 
 // detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried) on standard
-// output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4 (3 when no
-// device could even be opened).
+// output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4.
 ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
 
 }  // namespace q42::ctl

@@ -33,7 +33,6 @@ void DetectSession::tryNext()
         for (const CtlRequest& tried : m_rates) {
             rates << QString::number(tried.baud);
         }
-        m_status = ExitStatus::NoAnswer;
         m_problems << QStringLiteral("%1: no unit answered the query at %2 baud within %3 ms each.")
                           .arg(m_label, rates.join(QStringLiteral(" or ")))
                           .arg(m_timeoutMs);
@@ -53,11 +52,10 @@ void DetectSession::attemptDone()
     switch (attempt.Status()) {
     case ExitStatus::Done:
         m_found = m_rates[m_next].baud;
-        m_status = ExitStatus::Done;
+        m_device = attempt.Device();
         emit Done();
         return;
     case ExitStatus::CannotOpen:
-        m_status = ExitStatus::CannotOpen;
         m_problems << attempt.Problems();
         emit Done();
         return;

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "ctl_options.h"
-#include "exit_status.h"
 #include "line_trace.h"
 #include "unit_session.h"
 
@@ -27,9 +26,9 @@ public:
 
     void Start();
 
-    // Done when a unit answered; CannotOpen; NoAnswer when none did at any rate tried.
-    ExitStatus Status() const { return m_status; }
     QString Label() const { return m_label; }
+    // The device a unit answered on, as it was opened (a path, or COMn on Windows).
+    QString Device() const { return m_device; }
     std::optional<qint32> FoundBaud() const { return m_found; }
     QStringList Problems() const { return m_problems; }
 
@@ -46,8 +45,8 @@ private:
     std::size_t m_next = 0;
     std::vector<std::unique_ptr<UnitSession>> m_attempts;  // kept: each may still be in its own signal
     QString m_label;
+    QString m_device;
     std::optional<qint32> m_found;
-    ExitStatus m_status = ExitStatus::NoAnswer;
     QStringList m_problems;
     int m_timeoutMs;
 };
