@@ -99,8 +99,13 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"unknown option", {}, {"-r", "{dev}", "--bogus", "get"}, 2, "", "Unknown option 'bogus'", ""},
         {"missing device", {}, {"-r", "/dev/q42-no-such-device", "get"}, 3, "", "/dev/q42-no-such-device: the device does not exist", ""},
         {"not a serial device", {}, {"-r", "/dev/null", "get"}, 3, "", "/dev/null: the device is not a serial device", ""},
-        {"no answer", {"--no-answer"}, {"-r", "{dev}", "-t", "300", "get"}, 4, "", ": no answer within 300 ms at 57600 baud", "21"},
-        {"unreadable answer", {"--cr-only"}, {"-r", "{dev}", "-t", "300", "save"}, 4, "", "the answer could not be read", "06"},
+        {"no answer", {"--no-answer"}, {"-r", "{dev}", "-t", "300", "get"}, 4, "",
+         ": no answer within 300 ms at 57600 baud. Check that the unit is powered and the cable is plugged in, and "
+         "that the unit talks at 57600 baud (try -s 9600, or 'q42ctl detect' to find the device and rate a unit "
+         "answers on).\n", "21"},
+        {"unreadable answer", {"--cr-only"}, {"-r", "{dev}", "-t", "300", "save"}, 4, "",
+         ": the answer could not be read within 300 ms at 57600 baud: bytes came, but no complete answer of the unit. "
+         "Check the baud rate (try -s 9600, or 'q42ctl detect') and the cable.\n", "06"},
         {"hang-up mid-answer", {"--hangup-after", "1", "--hangup-at-byte", "40"}, {"-r", "{dev}", "get"}, 4, "", "went away", "21"},
         {"verify finds a difference", {"--forget-sets"}, {"-r", "{dev}", "set", "L9_ATT_DL=33", "--verify"}, 5,
          "", "read back L9 ATT_DL=10, but 33 was written", "21 23 21"},
