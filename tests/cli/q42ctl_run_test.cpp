@@ -135,6 +135,11 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     }
     qunsetenv("Q42_COM3");
     qunsetenv("Q42_COM8");
+    const CtlRun help = RunCtl({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: q42ctl ") && help.out.contains("detect [--json]") &&
+                help.out.contains("serial:NUMBER") && help.out.contains("--trace"))
+        << help.out.toStdString();
 }
 
 const QString kQueryFrame =
