@@ -185,6 +185,11 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
 
 }  // namespace
 
+QString TargetLabel(const Target& target)
+{
+    return target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device;
+}
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;

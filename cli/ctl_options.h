@@ -21,6 +21,9 @@ struct Target {
     int portNumber = 0;
 };
 
+// How messages name a unit before its device is opened: the device as given, or COMn.
+QString TargetLabel(const Target& target);
+
 struct CtlRequest {
     Command command = Command::Get;
     QList<Target> targets;

@@ -7,7 +7,7 @@ DetectSession::DetectSession(const CtlRequest& request, const Target& target, co
     : QObject(parent)
     , m_target(target)
     , m_trace(trace)
-    , m_label(target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device)
+    , m_label(TargetLabel(target))
     , m_timeoutMs(request.timeoutMs)
 {
     // The unit's usual rate first; only the rate asked for when one was.

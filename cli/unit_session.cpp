@@ -17,7 +17,7 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
     : QObject(parent)
     , m_request(request)
     , m_target(target)
-    , m_label(target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device)
+    , m_label(TargetLabel(target))
 {
     trace.Watch(m_comm, [this] { return m_label; });
     connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
