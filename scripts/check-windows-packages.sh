@@ -103,5 +103,5 @@ check "msi: no Start-menu entry left" no_menu_entry
 check "msi: no uninstall entry left" test "$(entries)" = 0
 check "msi: no registry key of ours left" test "$(registry | grep -c '^\[Software\\\\q42-panel\]' || true)" = 0
 
-echo "$passed passed, $failed failed: the Windows packages under Wine"
+echo "windows-packages: $passed passed, $failed failed"
 [ "$failed" = 0 ]
