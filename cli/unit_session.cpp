@@ -121,30 +121,31 @@ void UnitSession::handleComm()
     m_heard = true;
     // An answer ends with its frame, not with a quiet gap: a pause inside it, however long, only
     // delays it. A frame still arriving holds no CR LF yet, and one whose digits are not all hex
-    // decodes to nothing, so neither is taken. A complete frame of the wrong kind is a leftover
-    // (an answer sent twice, say), and bytes without the start character are line noise: both are
-    // dropped, so that the awaited answer finds a clean burst and noise never fills the area.
+    // decodes to nothing, so neither is taken. A complete frame that is not the awaited answer is a
+    // leftover (an answer sent twice, say), and bytes without the start character are line noise:
+    // both are dropped, so that the awaited answer finds a clean burst and noise never fills the area.
     const ReceiveBuffer& held = m_receive.Buffer();
-    const std::size_t bytes = HeldAnswerBytes(held);
-    const bool awaited = waitsForSettings() ? bytes >= kSetPayloadBytes : bytes == 1;
     const auto* end = held.data.begin() + held.count;
-    if (awaited) {
-        takeAnswer(m_receive.ParseNow());
-    } else if (bytes != 0 || std::find(held.data.begin(), end, '>') == end) {
+    if (HeldAnswerBytes(held) != 0) {
+        if (!takeAnswer(m_receive.ParseNow())) {
+            m_receive.InitReceive();
+        }
+    } else if (std::find(held.data.begin(), end, '>') == end) {
         m_receive.InitReceive();
     }
 }
 
-void UnitSession::takeAnswer(const UnitAnswer& answer)
+bool UnitSession::takeAnswer(const UnitAnswer& answer)
 {
     const bool fits = waitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
     if (!fits) {
-        return;
+        return false;
     }
     if (waitsForSettings()) {
         m_read = ValuesOf(answer);
     }
     stepAnswered();
+    return true;
 }
 
 void UnitSession::stepAnswered()
