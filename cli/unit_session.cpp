@@ -2,12 +2,10 @@
 #include "unit_session.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "comm_error.h"
 #include "comm_receive.h"
 #include "device_choice.h"
-#include "parameter_table.h"
 #include "payloads.h"
 #include "unit_line.h"
 
