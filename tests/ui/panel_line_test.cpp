@@ -17,6 +17,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include "comm_error.h"
 #include "panel_fixture.h"
 #include "sim_process.h"
@@ -240,6 +242,18 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
         }
         ExpectCleanSearch(p, c.name);
     }
+}
+
+// A frame the line no longer takes is an error at once, never a quiet success.
+TEST(PanelLine, AFrameTheLineRefusesIsAnError)
+{
+    auto sim = std::make_unique<SimProcess>();
+    sim->Wire(1);
+    Panel p;
+    p.Click(IDC_START);
+    ASSERT_TRUE(p.dlg.Started());
+    sim.reset();  // the unit's end is gone before the window has heard of it
+    EXPECT_THROW(p.dlg.Comm().Output(":FF06\r\n"), CommError);
 }
 
 // An answer left on the line by an earlier session is not an answer to this one.

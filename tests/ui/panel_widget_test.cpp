@@ -112,6 +112,8 @@ TEST(PanelWindow, CommandsBeforeStartSendNothing)
         EXPECT_EQ(p.boxes.front().first, QMessageBox::Warning);
         EXPECT_FALSE(p.dlg.Comm().PortOpen()) << id;
         EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L9PaSw), kSwitchNone) << "a refused Set stores nothing";
+        p.dlg.RefreshSwitches();  // as at the next port event: the click snaps back to neither
+        EXPECT_EQ(p.ShownChoice(SwitchField::L9PaSw), kSwitchNone) << id;
     }
 }
 
