@@ -16,24 +16,6 @@ bool SameDevice(const QString& a, const QString& b, bool windows)
     return a.compare(b, windows ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
 }
 
-// The links of /dev/serial/by-id name an adapter by its make and serial number, whatever ttyUSB
-// number it got at this plug-in.
-QString ByIdLinkTo(const QString& device)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(device);
-    return {};
-#else
-    const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (link.isSymLink() && link.canonicalFilePath() == QFileInfo(device).canonicalFilePath()) {
-            return link.absoluteFilePath();
-        }
-    }
-    return {};
-#endif
-}
-
 }  // namespace
 
 QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows)
@@ -85,6 +67,18 @@ QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLooku
     return entries;
 }
 
+QString ByIdLinkTo(const QString& device, const QString& byIdFolder)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    const QDir folder(byIdFolder);
+    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (link.isSymLink() && !target.isEmpty() && link.canonicalFilePath() == target) {
+            return link.absoluteFilePath();
+        }
+    }
+    return {};
+}
+
 QString DescribeAdapter(const SerialDeviceInfo& info)
 {
     QStringList parts;
@@ -134,8 +128,8 @@ QList<SerialDeviceInfo> SystemSerialDevices()
         info.device = port.portName();
 #else
         info.device = port.systemLocation();
-#endif
         info.byId = ByIdLinkTo(info.device);
+#endif
         info.description = port.description();
         info.manufacturer = port.manufacturer();
         info.serialNumber = port.serialNumber();

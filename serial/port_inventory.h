@@ -35,6 +35,10 @@ struct PortEntry {
 // devices that only a Q42_COM<n> variable names. Device names compare without case on Windows.
 QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows);
 
+// The link in byIdFolder that names the device, or empty. The links of /dev/serial/by-id name an
+// adapter by its make and serial number, whatever ttyUSB number it got at this plug-in.
+QString ByIdLinkTo(const QString& device, const QString& byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
 // "FT232R USB UART, FTDI, serial A50285BI": what tells one adapter from another, or empty.
 QString DescribeAdapter(const SerialDeviceInfo& info);
 

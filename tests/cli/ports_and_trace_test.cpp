@@ -6,7 +6,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QFile>
 #include <QMap>
+#include <QTemporaryDir>
 
 #include "device_choice.h"
 #include "line_trace.h"
@@ -130,6 +133,25 @@ TEST(Ports, ChoosingADevice)
     }
     EXPECT_EQ(FindBySerialNumber({}, "X").problem, "serial:X: no adapter has this serial number; no serial device is "
                                                    "present.");
+}
+
+// An adapter's by-id name is the link that leads to its device, whatever number the device got.
+TEST(Ports, ByIdNameOfADevice)
+{
+    if (kWindowsPortNames) {
+        GTEST_SKIP() << "Windows has no /dev/serial/by-id";
+    }
+    QTemporaryDir dir;
+    QFile device(dir.filePath("ttyUSB3"));
+    ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("by-id"));
+    const QString link = dir.filePath("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link("../ttyUSB3", link));
+    QFile plain(dir.filePath("by-id/not-a-link"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    EXPECT_EQ(ByIdLinkTo(device.fileName(), dir.filePath("by-id")), link);
+    EXPECT_EQ(ByIdLinkTo(dir.filePath("by-id/not-a-link"), dir.filePath("by-id")), "");
+    EXPECT_EQ(ByIdLinkTo(dir.filePath("ttyUSB4"), dir.filePath("by-id")), "") << "no such device";
 }
 
 TEST(Trace, BytesAsTheyWentOverTheLine)
