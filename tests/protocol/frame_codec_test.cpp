@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,8 @@ TEST(DecodeHexPairs, StrictDigits)
             EXPECT_EQ(buf, before) << c.name << ": nothing may be written";
         } else {
             EXPECT_EQ(std::vector<std::uint8_t>(buf.begin(), buf.begin() + static_cast<long>(m)), c.bytes) << c.name;
+            EXPECT_TRUE(std::equal(buf.begin() + static_cast<long>(m), buf.end(), before.begin() + static_cast<long>(m)))
+                << c.name << ": nothing past the decoded bytes is written";
         }
     }
 }
