@@ -18,19 +18,26 @@ bool SameDevice(const QString& a, const QString& b, bool windows)
 
 }  // namespace
 
+QStringList DeviceNames(const QList<SerialDeviceInfo>& devices)
+{
+    QStringList names;
+    for (const SerialDeviceInfo& info : devices) {
+        names << info.device;
+    }
+    return names;
+}
+
 QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows)
 {
-    QStringList ordered;
-    for (const SerialDeviceInfo& info : system) {
-        ordered << info.device;
-    }
+    const QStringList ordered = DeviceNames(system);
     // What each number opens now; on Windows a number without a variable is its own COM port.
+    QStringList named;
     QStringList reached;
     for (int n = 1; n <= 8; ++n) {
-        const QString named = env(QStringLiteral("Q42_COM%1").arg(n));
-        reached << (!named.isEmpty() ? named
-                    : windows        ? QStringLiteral("COM%1").arg(n)
-                                     : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
+        named << env(QStringLiteral("Q42_COM%1").arg(n));
+        reached << (!named.last().isEmpty() ? named.last()
+                    : windows               ? QStringLiteral("COM%1").arg(n)
+                                            : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
     }
     auto numberOf = [&](const QString& device) {
         for (int n = 1; n <= 8; ++n) {
@@ -45,15 +52,15 @@ QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLooku
         entries.append({info, numberOf(info.device), {}});
     }
     for (int n = 1; n <= 8; ++n) {
-        const QString named = env(QStringLiteral("Q42_COM%1").arg(n));
-        if (named.isEmpty()) {
+        const QString& device = named.at(n - 1);
+        if (device.isEmpty()) {
             continue;
         }
         auto known = std::find_if(entries.begin(), entries.end(),
-                                  [&](const PortEntry& e) { return SameDevice(e.info.device, named, windows); });
+                                  [&](const PortEntry& e) { return SameDevice(e.info.device, device, windows); });
         if (known == entries.end()) {
             SerialDeviceInfo info;
-            info.device = named;
+            info.device = device;
             entries.append({info, 0, {}});
             known = entries.end() - 1;
         }
@@ -104,13 +111,13 @@ SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, con
         known << (info.serialNumber.isEmpty() ? QStringLiteral("%1 (no serial number)").arg(info.device)
                                               : QStringLiteral("%1 (serial %2)").arg(info.device, info.serialNumber));
     }
-    const QString present_ = known.isEmpty() ? QStringLiteral("no serial device is present")
+    const QString presentText = known.isEmpty() ? QStringLiteral("no serial device is present")
                                              : QStringLiteral("present: %1").arg(known.join(QStringLiteral(", ")));
     if (matches.size() == 1) {
         return {matches.first(), {}};
     }
     if (matches.isEmpty()) {
-        return {{}, QStringLiteral("serial:%1: no adapter has this serial number; %2.").arg(serial, present_)};
+        return {{}, QStringLiteral("serial:%1: no adapter has this serial number; %2.").arg(serial, presentText)};
     }
     return {{}, QStringLiteral("serial:%1: %2 adapters have this serial number (%3), so it does not tell them apart; "
                                "name the device instead.")
@@ -141,13 +148,7 @@ QList<SerialDeviceInfo> SystemSerialDevices()
         }
         devices << info;
     }
-    const QStringList order = OrderSerialPorts([&] {
-        QStringList names;
-        for (const SerialDeviceInfo& info : devices) {
-            names << info.device;
-        }
-        return names;
-    }());
+    const QStringList order = OrderSerialPorts(DeviceNames(devices));
     std::stable_sort(devices.begin(), devices.end(), [&](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
         return order.indexOf(a.device) < order.indexOf(b.device);
     });

@@ -23,6 +23,9 @@ struct SerialDeviceInfo {
     std::optional<quint16> productId;
 };
 
+// The devices' names, in the list's order.
+QStringList DeviceNames(const QList<SerialDeviceInfo>& devices);
+
 // One device of a listing: the port number 1-8 that opens it now (0: none), and the variable that
 // points that number at it, when one does.
 struct PortEntry {

@@ -12,13 +12,8 @@ namespace q42 {
 void PortNumberList::refreshToolTips()
 {
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
-    QStringList system;
-    for (const SerialDeviceInfo& info : present) {
-        system << info.device;
-    }
-#ifdef Q_OS_WIN
-    system.clear();  // on Windows a number is its own COM port
-#endif
+    // On Windows a number is its own COM port, whatever the system lists.
+    const QStringList system = kWindowsPortNames ? QStringList() : DeviceNames(present);
     for (int i = 0; i < count(); ++i) {
         const int n = itemText(i).toInt();
         const QString device = ResolvePortName(n, system, SystemEnvironment);
