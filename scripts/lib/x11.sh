@@ -9,7 +9,7 @@ export XDG_RUNTIME_DIR=$X11_WORK
 x11_cleanup() {
   kill "${X11_PIDS[@]}" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$X11_WORK"
+  rm -rf "$X11_WORK" || true
 }
 
 # A private X display of its own. Xvfb picks a free display number itself (-displayfd), and
