@@ -6,7 +6,9 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace q42::ctl {
 
@@ -76,7 +78,6 @@ ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<U
                          static_cast<int>(session->Status()));
         }
     }
-    std::fflush(stdout);
     return worst;
 }
 
@@ -106,8 +107,16 @@ ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique
     if (sessions.empty()) {
         std::fprintf(stderr, "q42ctl: no serial device is present to try\n");
     }
-    std::fflush(stdout);
     return any ? ExitStatus::Done : ExitStatus::NoAnswer;
+}
+
+ExitStatus FlushOutput(ExitStatus status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "q42ctl: standard output could not be written: %s\n", std::strerror(errno));
+        return ExitStatus::OutputLost;
+    }
+    return status;
 }
 
 }  // namespace q42::ctl

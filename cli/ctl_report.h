@@ -19,4 +19,8 @@ ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<U
 // output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4.
 ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
 
+// Values lost on a full disk must not pass for success: flushes standard output and returns
+// OutputLost when it could not be written, else the status given.
+ExitStatus FlushOutput(ExitStatus status);
+
 }  // namespace q42::ctl

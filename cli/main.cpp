@@ -23,7 +23,7 @@ QList<q42::PortEntry> PortsNow()
     return q42::ListPorts(q42::SystemSerialDevices(), q42::SystemEnvironment, q42::kWindowsPortNames);
 }
 
-int ListPorts(const CtlRequest& request)
+ExitStatus ListPorts(const CtlRequest& request)
 {
     const QList<q42::PortEntry> entries = PortsNow();
     if (request.json) {
@@ -36,7 +36,7 @@ int ListPorts(const CtlRequest& request)
     if (entries.isEmpty()) {
         std::fprintf(stderr, "q42ctl: no serial ports are present\n");
     }
-    return 0;
+    return ExitStatus::Done;
 }
 
 // Runs one session per unit on this one event loop; the program ends when the last one is done.
@@ -72,11 +72,11 @@ int main(int argc, char** argv)
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
     if (parsed.help) {
         std::fputs(kCtlUsage, stdout);
-        return 0;
+        return static_cast<int>(FlushOutput(ExitStatus::Done));
     }
     if (parsed.version) {
         std::printf("q42ctl %s\n", Q42_VERSION);
-        return 0;
+        return static_cast<int>(FlushOutput(ExitStatus::Done));
     }
     if (!parsed.request) {
         std::fprintf(stderr, "q42ctl: %s\nTry 'q42ctl --help'.\n", qPrintable(parsed.error));
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     const CtlRequest& request = *parsed.request;
     const LineTrace trace(request.trace);
     if (request.command == Command::Ports) {
-        return ListPorts(request);
+        return static_cast<int>(FlushOutput(ListPorts(request)));
     }
     if (request.command == Command::Detect) {
         QList<Target> targets = request.targets;
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
                 targets.append({entry.info.device, 0});
             }
         }
-        return static_cast<int>(ReportDetect(request, RunAll<DetectSession>(request, targets, trace)));
+        return static_cast<int>(FlushOutput(ReportDetect(request, RunAll<DetectSession>(request, targets, trace))));
     }
-    return static_cast<int>(Report(request, RunAll<UnitSession>(request, request.targets, trace)));
+    return static_cast<int>(FlushOutput(Report(request, RunAll<UnitSession>(request, request.targets, trace))));
 }

@@ -135,6 +135,11 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     }
     qunsetenv("Q42_COM3");
     qunsetenv("Q42_COM8");
+    // Values that never reached a full disk must not pass for success.
+    SimProcess sim;
+    const CtlRun full = RunCtl({"-r", sim.Device(), "get"}, [] { ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); });
+    EXPECT_EQ(full.exitCode, 6);
+    EXPECT_EQ(full.err.toStdString(), "q42ctl: standard output could not be written: No space left on device\n");
     const CtlRun help = RunCtl({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: q42ctl ") && help.out.contains("detect [--json]") &&
