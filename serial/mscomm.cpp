@@ -41,11 +41,6 @@ CMSComm::CMSComm(QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMSComm::handleError);
 }
 
-CMSComm::~CMSComm()
-{
-    m_port.close();
-}
-
 QString CMSComm::portLabel() const
 {
     return m_fixedDevice.isEmpty() ? QStringLiteral("COM%1").arg(m_portNumber) : m_fixedDevice;
@@ -158,7 +153,7 @@ QByteArray CMSComm::Input()
     if (!m_port.isOpen()) {
         return {};
     }
-    const QByteArray bytes = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    const QByteArray bytes = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
     if (m_tap && !bytes.isEmpty()) {
         m_tap(Direction::Received, bytes);
     }
@@ -174,13 +169,7 @@ void CMSComm::handleReadyRead()
 
 void CMSComm::handleError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || !m_port.isOpen()) {
-        return;
-    }
-    const bool lost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
-                      error == QSerialPort::WriteError;
-    if (!lost) {
-        m_port.clearError();
+    if (!m_port.isOpen() || !MeansDeviceLost(error)) {
         return;
     }
     // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
@@ -189,6 +178,11 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
                              .arg(portLabel(), m_deviceName, m_port.errorString());
     m_port.close();
     raise(comEventDeviceLost);
+}
+
+bool MeansDeviceLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
 }
 
 void CMSComm::raise(int commEvent)

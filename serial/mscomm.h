@@ -22,7 +22,6 @@ public:
     using enum CommEventKind;
 
     explicit CMSComm(QObject* parent = nullptr);
-    ~CMSComm() override;
 
     // Port number 1-8; written only while the port is closed.
     void CommPort(int portNumber);
@@ -83,5 +82,9 @@ private:
     QString m_eventDescription;
     Tap m_tap;
 };
+
+// An error of an open port after which it cannot be used again: the cable was pulled, the adapter
+// unplugged, the device hung up. Any other error leaves the port as it was.
+bool MeansDeviceLost(QSerialPort::SerialPortError error);
 
 }  // namespace q42

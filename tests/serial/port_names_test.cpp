@@ -90,5 +90,17 @@ TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)
     EXPECT_NO_THROW(comm.Settings("57600,N,8,1"));
 }
 
+// Only the errors of a device that has gone end the session; a passing one must not close the port.
+TEST(PortErrors, WhichMeanTheDeviceIsGone)
+{
+    using E = QSerialPort::SerialPortError;
+    for (const E lost : {E::ReadError, E::WriteError, E::ResourceError}) {
+        EXPECT_TRUE(MeansDeviceLost(lost)) << lost;
+    }
+    for (const E passing : {E::NoError, E::TimeoutError, E::UnsupportedOperationError, E::NotOpenError, E::UnknownError}) {
+        EXPECT_FALSE(MeansDeviceLost(passing)) << passing;
+    }
+}
+
 }  // namespace
 }  // namespace q42
