@@ -79,11 +79,8 @@ void CMSComm::PortOpen(bool open)
     // Looked up afresh at every open, so an adapter plugged in after start-up is found.
     m_deviceName = m_fixedDevice.isEmpty() ? ResolvePortName(m_portNumber) : m_fixedDevice;
     m_port.setPortName(m_deviceName);
+    // QSerialPort opens at 8N1 without flow control, the unit's line, whatever the device was left at.
     m_port.setBaudRate(m_baudRate);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         throwOpenError(m_port.error());
     }

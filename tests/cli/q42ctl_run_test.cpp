@@ -256,7 +256,8 @@ TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
     EXPECT_TRUE(three.err.contains(sims[0]->Device() + ": done")) << three.err.toStdString();
 }
 
-// The line runs at the rate asked for while q42ctl holds it (QSerialPort puts back the old one at close).
+// The line runs at the rate asked for, 8N1 without flow control, while q42ctl holds it, whatever
+// another program left on the device (QSerialPort puts the old settings back at close).
 TEST(Q42ctl, SetsTheBaudRateAskedFor)
 {
     SimProcess sim({"--no-answer"});
@@ -266,10 +267,12 @@ TEST(Q42ctl, SetsTheBaudRateAskedFor)
         termios tio{};
         ::tcgetattr(fd, &tio);
         ::cfsetspeed(&tio, B19200);
+        tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
         ::tcsetattr(fd, TCSANOW, &tio);
         QProcess ctl;
         ctl.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "-s", baud, "-t", "1500", "get"});
         EXPECT_TRUE(WaitFor([&] { return ::tcgetattr(fd, &tio) == 0 && ::cfgetospeed(&tio) == speed; })) << baud;
+        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
         ctl.waitForFinished();
     }
     ::close(fd);
