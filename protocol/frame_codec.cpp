@@ -90,25 +90,23 @@ std::uint8_t ExtractFrame(ReceiveBuffer& buffer, std::uint8_t* dest, const std::
     }
 }
 
-int HexDigitValue(std::uint8_t c)
+std::optional<std::uint8_t> HexDigitValue(std::uint8_t c)
 {
     if (c >= '0' && c <= '9') {
-        return c - '0';
+        return static_cast<std::uint8_t>(c - '0');
     }
     if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+        return static_cast<std::uint8_t>(c - 'A' + 10);
     }
     if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+        return static_cast<std::uint8_t>(c - 'a' + 10);
     }
-    return -1;
+    return std::nullopt;
 }
 
 std::uint8_t HexPairToByte(std::uint8_t c1, std::uint8_t c2)
 {
-    const int hi = std::max(HexDigitValue(c1), 0);
-    const int lo = std::max(HexDigitValue(c2), 0);
-    return static_cast<std::uint8_t>((hi << 4) | lo);
+    return static_cast<std::uint8_t>((HexDigitValue(c1).value_or(0) << 4) | HexDigitValue(c2).value_or(0));
 }
 
 std::size_t DecodeHexPairs(std::uint8_t* dest, const std::uint8_t* src, std::size_t len)
@@ -116,7 +114,7 @@ std::size_t DecodeHexPairs(std::uint8_t* dest, const std::uint8_t* src, std::siz
     if (len == 0 || len % 2 != 0) {
         return 0;
     }
-    if (!std::all_of(src, src + len, [](std::uint8_t c) { return HexDigitValue(c) >= 0; })) {
+    if (!std::all_of(src, src + len, [](std::uint8_t c) { return HexDigitValue(c).has_value(); })) {
         return 0;
     }
     // Writing position k reads positions 2k and 2k+1, never behind it, so in place is safe.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "receive_buffer.h"
@@ -37,8 +38,8 @@ std::uint8_t ExtractFrame(ReceiveBuffer& buffer, std::uint8_t* dest, const std::
 // dest may equal src.
 std::size_t DecodeHexPairs(std::uint8_t* dest, const std::uint8_t* src, std::size_t len);
 
-// Value of one hex digit (either case), or -1.
-int HexDigitValue(std::uint8_t c);
+// Value of one hex digit (either case), or nothing.
+std::optional<std::uint8_t> HexDigitValue(std::uint8_t c);
 
 // Two hex digits to one byte. Callers check the digits first; a non-digit counts as 0.
 std::uint8_t HexPairToByte(std::uint8_t c1, std::uint8_t c2);

@@ -4,6 +4,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <tuple>
 
 namespace q42 {
 
@@ -15,15 +16,16 @@ bool IsUsbAdapter(const QString& device)
     return name.startsWith("ttyUSB") || name.startsWith("ttyACM");
 }
 
-// Splits "/dev/ttyUSB12" into "/dev/ttyUSB" and 12 for natural ordering.
-std::pair<QString, qlonglong> NaturalKey(const QString& device)
+// Splits "/dev/ttyUSB12" into "/dev/ttyUSB" and 12 for natural ordering; a name without a number
+// comes before those with one.
+std::tuple<QString, bool, qlonglong> NaturalKey(const QString& device)
 {
     qsizetype digits = device.size();
     while (digits > 0 && device.at(digits - 1).isDigit()) {
         --digits;
     }
     const QString number = device.mid(digits);
-    return {device.left(digits), number.isEmpty() ? -1 : number.toLongLong()};
+    return {device.left(digits), !number.isEmpty(), number.toLongLong()};
 }
 
 }  // namespace
