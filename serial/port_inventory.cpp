@@ -130,23 +130,17 @@ QList<SerialDeviceInfo> SystemSerialDevices()
 {
     QList<SerialDeviceInfo> devices;
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
-        SerialDeviceInfo info;
 #ifdef Q_OS_WIN
-        info.device = port.portName();
+        const QString device = port.portName();
+        const QString byId;
 #else
-        info.device = port.systemLocation();
-        info.byId = ByIdLinkTo(info.device);
+        const QString device = port.systemLocation();
+        const QString byId = ByIdLinkTo(device);
 #endif
-        info.description = port.description();
-        info.manufacturer = port.manufacturer();
-        info.serialNumber = port.serialNumber();
-        if (port.hasVendorIdentifier()) {
-            info.vendorId = port.vendorIdentifier();
-        }
-        if (port.hasProductIdentifier()) {
-            info.productId = port.productIdentifier();
-        }
-        devices << info;
+        devices << SerialDeviceInfo{
+            device, byId, port.description(), port.manufacturer(), port.serialNumber(),
+            port.hasVendorIdentifier() ? std::optional<quint16>(port.vendorIdentifier()) : std::nullopt,
+            port.hasProductIdentifier() ? std::optional<quint16>(port.productIdentifier()) : std::nullopt};
     }
     const QStringList order = OrderSerialPorts(DeviceNames(devices));
     std::stable_sort(devices.begin(), devices.end(), [&](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
