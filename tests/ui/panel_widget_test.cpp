@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QAbstractItemView>
 #include <QTest>
 
 #include "panel_fixture.h"
@@ -182,6 +183,13 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     QApplication::sendEvent(list, &tip);
     EXPECT_EQ(list->toolTip(), "COM3 opens /dev/q42-unplugged-adapter");
     EXPECT_TRUE(list->itemData(0, Qt::ToolTipRole).toString().startsWith("COM1 opens "));
+    // Opening the list looks again: an adapter plugged in meanwhile shows under its number.
+    qputenv("Q42_COM3", "/dev/q42-adapter-plugged-in-meanwhile");
+    list->showPopup();
+    EXPECT_TRUE(list->view()->isVisible());
+    EXPECT_EQ(list->itemData(2, Qt::ToolTipRole).toString(), "COM3 opens /dev/q42-adapter-plugged-in-meanwhile");
+    list->hidePopup();
+    qputenv("Q42_COM3", "/dev/q42-unplugged-adapter");
     p.Click(IDC_START);
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].first, QMessageBox::Critical);
