@@ -120,30 +120,27 @@ void UnitSession::handleComm()
     // An answer ends with its frame, not with a quiet gap: a pause inside it, however long, only
     // delays it. A frame still arriving holds no CR LF yet, and one whose digits are not all hex
     // decodes to nothing, so neither is taken. A complete frame that is not the awaited answer is a
-    // leftover (an answer sent twice, say), and bytes without the start character are line noise:
-    // both are dropped, so that the awaited answer finds a clean burst and noise never fills the area.
+    // leftover (an answer sent twice, say): ParseNow ends its burst, so the next bytes start a clean
+    // one. Bytes without the start character are line noise, dropped so they never fill the area.
     const ReceiveBuffer& held = m_receive.Buffer();
     const auto* end = held.data.begin() + held.count;
     if (HeldAnswerBytes(held) != 0) {
-        if (!takeAnswer(m_receive.ParseNow())) {
-            m_receive.InitReceive();
-        }
+        takeAnswer(m_receive.ParseNow());
     } else if (std::find(held.data.begin(), end, '>') == end) {
         m_receive.InitReceive();
     }
 }
 
-bool UnitSession::takeAnswer(const UnitAnswer& answer)
+void UnitSession::takeAnswer(const UnitAnswer& answer)
 {
     const bool fits = waitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
     if (!fits) {
-        return false;
+        return;
     }
     if (waitsForSettings()) {
         m_read = ValuesOf(answer);
     }
     stepAnswered();
-    return true;
 }
 
 void UnitSession::stepAnswered()

@@ -53,8 +53,8 @@ private:
     int buildPayload() const;
     void handleComm();
     void handleDeadline();
-    // Takes the answer the current step waits for and goes on; false for any other.
-    bool takeAnswer(const UnitAnswer& answer);
+    // Takes the answer the current step waits for and goes on; any other is left to be dropped.
+    void takeAnswer(const UnitAnswer& answer);
     void stepAnswered();
     bool waitsForSettings() const { return m_step == Step::ReadBefore || m_step == Step::ReadBack; }
     void finish(ExitStatus status, const QString& problem = {});

@@ -93,6 +93,8 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          {"-r", "{dev}", "get", "l7_att_ul"}, 0, "L7 ATT_UL=12\n", "", "21"},
         {"every answer twice", {"--twice"}, {"-r", "{dev}", "set", "smart_switch=off", "iso_time=3", "--save"}, 0,
          "ISO TIME: 2 -> 3\nSMART Switch: ON -> OFF\n", "", "21 23 06"},
+        {"the second copy late, while the set waits for its acknowledgement", {"--twice", "--split-at", "127", "--pause-ms", "200"},
+         {"-r", "{dev}", "set", "l9_att_dl=20", "--save"}, 0, "L9 ATT_DL: 10 -> 20\n", "", "21 23 06"},
         {"bad value: nothing sent", {}, {"-r", "{dev}", "set", "l9_att_dl=12abc"}, 2, "", "L9 ATT_DL=12abc: not a whole number", ""},
         {"bad baud: nothing sent", {}, {"-r", "{dev}", "-s", "19200", "get"}, 2, "", "the unit talks at 9600 or 57600", ""},
         {"no command", {}, {"-r", "{dev}"}, 2, "", "no command given", ""},
