@@ -100,6 +100,8 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"no command", {}, {"-r", "{dev}"}, 2, "", "no command given", ""},
         {"unknown option", {}, {"-r", "{dev}", "--bogus", "get"}, 2, "", "Unknown option 'bogus'", ""},
         {"missing device", {}, {"-r", "/dev/q42-no-such-device", "get"}, 3, "", "/dev/q42-no-such-device: the device does not exist", ""},
+        {"no adapter with this serial number", {}, {"-r", "serial:Q42-NONE", "get"}, 3, "",
+         "serial:Q42-NONE: no adapter has this serial number; ", ""},
         {"not a serial device", {}, {"-r", "/dev/null", "get"}, 3, "", "/dev/null: the device is not a serial device", ""},
         {"no answer", {"--no-answer"}, {"-r", "{dev}", "-t", "300", "get"}, 4, "",
          ": no answer within 300 ms at 57600 baud. Check that the unit is powered and the cable is plugged in, and "
