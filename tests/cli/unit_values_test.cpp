@@ -72,8 +72,8 @@ TEST(UnitValues, FromTheUnitsRowsAndBack)
     EXPECT_EQ(ToWireValues(values), (WireValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 0, 1, 1, 1, 0, 0}));
 }
 
-// Every usage error names what is wrong and leaves nothing to send; what is right reads as given.
-TEST(CommandLine, UsageErrorsAndWhatIsRead)
+// Every usage error names what is wrong and leaves nothing to send.
+TEST(CommandLine, UsageErrorsSayWhatIsWrong)
 {
     struct Case {
         QStringList args;
@@ -85,15 +85,14 @@ TEST(CommandLine, UsageErrorsAndWhatIsRead)
         {{"-r", "/dev/a", "-r", "/dev/a", "get"}, "the same unit is given twice"},
         {{"-p", "3", "--port", "3", "get"}, "the same unit is given twice"},
         {{"-r", "/dev/a", "-r", "/dev/b", "-p", "3", "-p", "4", "get"}, ""},
+        {{"-p", "0", "get"}, "port number \"0\": choose 1 to 8"},
+        {{"-p", "9", "get"}, "port number \"9\": choose 1 to 8"},
+        {{"-r", "/dev/a"}, "no command given: get, set, save, ports or detect"},
         {{"-r", "/dev/a", "ports"}, "ports lists every device; it takes no -r or -p"},
         {{"get"}, "no unit given: name its device with -r DEVICE or its port number with -p N"},
-        {{"ports"}, ""},
-        {{"detect"}, ""},
         {{"-r", "/dev/a", "get", "--verify"}, "--from, --save and --verify go with set"},
         {{"-r", "/dev/a", "save", "--json"}, "--json goes with get, ports or detect"},
-        {{"ports", "--json"}, ""},
         {{"-r", "/dev/a", "get", "l9_att_dl", "L9 ATT_DL"}, "L9 ATT_DL is named twice"},
-        {{"-r", "/dev/a", "get", "iso_time", "iso_time_minutes"}, ""},
         {{"-r", "/dev/a", "get", "volume"}, "unknown value name \"volume\"; 'q42ctl --help' lists the names"},
         {{"-r", "/dev/a", "set", "--from", "unit.json", "l9_att_dl=1"}, "give NAME=VALUE arguments or --from FILE, not both"},
         {{"-r", "/dev/a", "set", "--save"}, "set needs NAME=VALUE arguments or --from FILE"},
@@ -102,9 +101,7 @@ TEST(CommandLine, UsageErrorsAndWhatIsRead)
         {{"-r", "/dev/a", "-s", "9601", "get"}, "baud rate \"9601\": the unit talks at 9600 or 57600"},
         {{"-r", "/dev/a", "-t", "0", "get"}, "timeout \"0\": give milliseconds from 1 to 600000"},
         {{"-r", "/dev/a", "-t", "600001", "get"}, "timeout \"600001\": give milliseconds from 1 to 600000"},
-        {{"-r", "/dev/a", "-t", "600000", "get"}, ""},
         {{"--help"}, ""},
-        {{"--version", "get"}, ""},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = ParseCommandLine(QStringList{"q42ctl"} + c.args);
@@ -112,20 +109,6 @@ TEST(CommandLine, UsageErrorsAndWhatIsRead)
         EXPECT_EQ(parsed.request.has_value(), *c.error == '\0' && !parsed.help && !parsed.version)
             << c.args.join(' ').toStdString();
     }
-    const auto request = ParseCommandLine({"q42ctl", "-p", "8", "-r", "COM12", "-s", "9600", "-t", "250", "detect",
-                                           "--json", "--trace"}).request;
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->command, Command::Detect);
-    ASSERT_EQ(request->targets.size(), 2);
-    EXPECT_EQ(TargetLabel(request->targets[0]), "COM12");
-    EXPECT_EQ(TargetLabel(request->targets[1]), "COM8");
-    EXPECT_EQ(request->targets[1].portNumber, 8);
-    EXPECT_EQ(std::tuple(request->baud, request->baudGiven, request->timeoutMs, request->json, request->trace, request->save),
-              std::tuple(9600, true, 250, true, true, false));
-    const auto set = ParseCommandLine({"q42ctl", "-r", "/dev/a", "set", "l9_att_ul=7", "--save", "--verify"}).request;
-    ASSERT_TRUE(set);
-    EXPECT_EQ(std::tuple(set->baud, set->baudGiven, set->timeoutMs, set->save, set->verify), std::tuple(57600, false, 1000, true, true));
-    EXPECT_EQ(set->edits.values[2], 7);
 }
 
 }  // namespace

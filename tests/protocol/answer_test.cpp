@@ -154,14 +154,6 @@ TEST(InterpretAnswer, ValuesAsTheUnitKeepsThem)
         EXPECT_EQ(read.Carries(TextField::L7UlIsoAdj), length > 37) << length;
         EXPECT_EQ(read.Carries(SwitchField::L7PaSw), everyValue) << length;
     }
-    ReceiveBuffer full = Burst(">" + Hex(bytes) + "\r\n");
-    const UnitAnswer read = InterpretAnswer(full);
-    EXPECT_EQ(read.Value(TextField::L7UlIsoAdj), 255);
-    EXPECT_TRUE(read.SwitchOn(SwitchField::SleepMode));
-    EXPECT_FALSE(read.SwitchOn(SwitchField::SmartSwitch));
-    EXPECT_FALSE(read.SwitchOn(SwitchField::L7PaSw)) << "the byte 2 is not ON";
-    ReceiveBuffer ack = Burst(">06\r\n");
-    EXPECT_FALSE(InterpretAnswer(ack).CarriesEveryValue());
 }
 
 }  // namespace

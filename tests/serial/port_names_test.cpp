@@ -94,11 +94,11 @@ TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)
 TEST(PortErrors, WhichMeanTheDeviceIsGone)
 {
     using E = QSerialPort::SerialPortError;
-    for (const E lost : {E::ReadError, E::WriteError, E::ResourceError}) {
-        EXPECT_TRUE(MeansDeviceLost(lost)) << lost;
-    }
-    for (const E passing : {E::NoError, E::TimeoutError, E::UnsupportedOperationError, E::NotOpenError, E::UnknownError}) {
-        EXPECT_FALSE(MeansDeviceLost(passing)) << passing;
+    const std::pair<E, bool> cases[] = {{E::ReadError, true}, {E::WriteError, true}, {E::ResourceError, true},
+                                        {E::NoError, false}, {E::TimeoutError, false}, {E::UnsupportedOperationError, false},
+                                        {E::NotOpenError, false}, {E::UnknownError, false}};
+    for (const auto& [error, lost] : cases) {
+        EXPECT_EQ(MeansDeviceLost(error), lost) << error;
     }
 }
 
