@@ -40,19 +40,17 @@ QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLooku
                                             : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
     }
     auto numberOf = [&](const QString& device) {
-        for (int n = 1; n <= 8; ++n) {
-            if (SameDevice(reached.at(n - 1), device, windows)) {
-                return n;
-            }
-        }
-        return 0;
+        const auto at = std::find_if(reached.begin(), reached.end(),
+                                     [&](const QString& r) { return SameDevice(r, device, windows); });
+        return at == reached.end() ? 0 : static_cast<int>(at - reached.begin()) + 1;
     };
     QList<PortEntry> entries;
     for (const SerialDeviceInfo& info : system) {
         entries.append({info, numberOf(info.device), {}});
     }
-    for (int n = 1; n <= 8; ++n) {
-        const QString& device = named.at(n - 1);
+    int n = 0;
+    for (const QString& device : named) {
+        ++n;
         if (device.isEmpty()) {
             continue;
         }

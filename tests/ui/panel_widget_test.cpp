@@ -32,7 +32,7 @@ TEST(PanelWindow, StartState)
     for (int s = 0; s < kSwitchFieldCount; ++s) {
         EXPECT_EQ(p.ShownChoice(static_cast<SwitchField>(s)), kSwitchNone);
     }
-    EXPECT_TRUE(c.set->isDefault());
+    EXPECT_TRUE(CPanelDlg().Controls().set->isDefault()) << "Set is the default button before the first show";
     EXPECT_FALSE(p.dlg.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(p.dlg.TickRunning());
     EXPECT_FALSE(p.dlg.windowIcon().isNull());
