@@ -67,7 +67,8 @@ ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<U
         }
         worst = std::max(worst, session->Status());
     }
-    if (several && request.json && request.command == Command::Get && !firstJson) {
+    // Several units' JSON: the object keyed by device that the first answering unit opened.
+    if (!firstJson) {
         std::fputs("\n}\n", stdout);
     }
     if (several) {
