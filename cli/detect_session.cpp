@@ -13,10 +13,9 @@ DetectSession::DetectSession(const CtlRequest& request, const Target& target, co
     // The unit's usual rate first; only the rate asked for when one was.
     const QList<qint32> rates = request.baudGiven ? QList<qint32>{request.baud} : QList<qint32>{57600, 9600};
     for (const qint32 baud : rates) {
-        CtlRequest query;
-        query.command = Command::Get;  // the query alone
+        CtlRequest query = request;
+        query.command = Command::Get;  // the query alone, within the same timeout
         query.baud = baud;
-        query.timeoutMs = request.timeoutMs;
         m_rates.push_back(query);
     }
 }

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         QList<Target> targets = request.targets;
         if (targets.isEmpty()) {
             for (const q42::PortEntry& entry : PortsNow()) {
-                targets.append({entry.info.device, 0});
+                targets.append(Target{entry.info.device});
             }
         }
         return static_cast<int>(FlushOutput(ReportDetect(request, RunAll<DetectSession>(request, targets, trace))));

@@ -17,7 +17,7 @@ QString Hex4(quint16 id)
 // A value as the line shows it: quoted when it holds a space or a quote, so the line splits cleanly.
 QString Field(const QString& key, const QString& value)
 {
-    if (value.contains(QLatin1Char(' ')) || value.contains(QLatin1Char('"')) || value.isEmpty()) {
+    if (value.contains(QLatin1Char(' ')) || value.contains(QLatin1Char('"'))) {
         QString quoted = value;
         quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
         return QStringLiteral("%1=\"%2\"").arg(key, quoted);

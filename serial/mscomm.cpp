@@ -150,7 +150,7 @@ QByteArray CMSComm::Input()
     if (!m_port.isOpen()) {
         return {};
     }
-    const QByteArray bytes = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
+    const QByteArray bytes = m_port.readAll();
     if (m_tap && !bytes.isEmpty()) {
         m_tap(Direction::Received, bytes);
     }
@@ -159,7 +159,7 @@ QByteArray CMSComm::Input()
 
 void CMSComm::handleReadyRead()
 {
-    if (m_rThreshold >= 1) {
+    if (m_rThreshold > 0 && m_port.bytesAvailable() >= m_rThreshold) {
         raise(comEvReceive);
     }
 }

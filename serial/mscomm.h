@@ -40,14 +40,12 @@ public:
     // Sends the text's characters as bytes. Throws CommError when the port is not open or the write fails.
     void Output(std::string_view text);
 
-    // Returns and removes the bytes waiting (up to InputLen of them, 0 = all).
+    // Returns and removes every byte waiting, as it came: QSerialPort has no text mode to switch off.
     QByteArray Input();
 
     int CommEvent() const { return m_commEvent; }
-    // 1 asks for binary input; QSerialPort hands over every byte as it came, so there is nothing to switch.
-    void InputMode(int /*mode*/) {}
+    // Raise comEvReceive once this many bytes wait; 0 raises none.
     void RThreshold(int threshold) { m_rThreshold = threshold; }
-    void InputLen(int length) { m_inputLen = length; }
 
     // The device the last open reached, for messages.
     QString DeviceName() const { return m_deviceName; }
@@ -76,7 +74,6 @@ private:
     QString m_fixedDevice;
     qint32 m_baudRate = 9600;
     int m_rThreshold = 0;
-    int m_inputLen = 0;
     int m_commEvent = 0;
     QString m_deviceName;
     QString m_eventDescription;

@@ -19,11 +19,8 @@ void OpenUnitLine(CMSComm& comm, const UnitLine& line)
     }
     // The rate is set before the open, so the line never runs at another one.
     comm.Settings(LineSettings(line.baud));
-    comm.InputMode(1);
     comm.RThreshold(1);
-    comm.InputLen(0);
     comm.PortOpen(true);
-    comm.Input();
 }
 
 void SendPayload(CMSComm& comm, int nibbles)

@@ -21,7 +21,7 @@ namespace {
 
 SerialDeviceInfo Ftdi(const QString& device, const QString& serial)
 {
-    return {device, "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_" + serial + "-if00-port0", "FT232R USB UART", "FTDI",
+    return {device, "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_" + serial + "-if00-port0", "FT232R \"USB\" UART", "FTDI",
             serial, 0x0403, 0x6001};
 }
 
@@ -33,7 +33,7 @@ SerialDeviceInfo Plain(const QString& device)
 TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
 {
     const QString usb0 = "/dev/ttyUSB0 serial=A50285BI usb=0403:6001 manufacturer=FTDI "
-                         "description=\"FT232R USB UART\" by-id=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+                         "description=\"FT232R \\\"USB\\\" UART\" by-id=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
     const QList<SerialDeviceInfo> onLinux = {Ftdi("/dev/ttyUSB0", "A50285BI"), Plain("/dev/ttyS0")};
     QList<SerialDeviceInfo> nine;
     for (int i = 0; i < 9; ++i) {
@@ -86,7 +86,7 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     EXPECT_EQ(json[0].toObject()["vendor_id"].toString() + ":" + json[0].toObject()["product_id"].toString(), "0403:6001");
     EXPECT_TRUE(json[1].toObject()["serial_number"].isNull());
     // The window's port tooltips add what tells adapters apart.
-    EXPECT_EQ(DescribeAdapter(onLinux[0]), "FT232R USB UART, FTDI, serial A50285BI");
+    EXPECT_EQ(DescribeAdapter(onLinux[0]), "FT232R \"USB\" UART, FTDI, serial A50285BI");
     EXPECT_EQ(DescribeAdapter(onLinux[1]), "");
     EXPECT_EQ(json[1].toObject()["device"].toString(), "/dev/ttyS0");
 }
