@@ -34,13 +34,13 @@ using test::WaitFor;
 const QString kQueryFrame =
     ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
 // The unit's factory values written back as they were, and with "-1" in L9 ATT_UL, ISO TIME 3 and
-// L7_PA_SW OFF typed in.
+// SMART Switch OFF typed in.
 const QString kSameSetFrame =
     ":FF23006D0278000021010A0027010A0022010C0028010C004D0100004B0100004E0100004C010000530100002B0101004901"
     "01007E0101004A0101007F0101";
 const QString kTypedSetFrame =
-    ":FF23006D02B4000021010A002701FF0022010C0028010C004D0100004B0100004E0100004C010000530100002B0101004901"
-    "01007E0101004A0100007F0100";
+    ":FF23006D02B4000021010A002701FF0022010C0028010C004D0100004B0100004E0100004C010000530100002B0100004901"
+    "01007E0101004A0101007F0101";
 const QStringList kFactoryFields = {"2", "10", "10", "12", "12", "0", "0", "0", "0"};
 
 QStringList Fields(const Panel& p)
@@ -121,11 +121,11 @@ TEST(PanelLine, StartSearchSetSaveStop)
     // Typed text goes out as the unit has always read it; Enter in a field is Set.
     p.Type(TextField::L9AttUl, "-1");
     p.Type(TextField::IsoTime, "3");
-    p.ClickSwitch(SwitchField::L7PaSw, kSwitchOff);
+    p.ClickSwitch(SwitchField::SmartSwitch, kSwitchOff);
     QTest::keyClick(p.dlg.Controls().fields[2], Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 3; }));
     EXPECT_EQ(sim.FramesReceived().value(3), kTypedSetFrame);
-    EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L7PaSw), kSwitchOff) << "Set stores the buttons' choices";
+    EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::SmartSwitch), kSwitchOff) << "Set stores the buttons' choices";
     p.Click(IDC_SEARCH);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 2; }));
     EXPECT_EQ(Fields(p), QStringList({"3", "10", "255", "12", "12", "0", "0", "0", "0"}));
