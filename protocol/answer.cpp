@@ -9,7 +9,7 @@ namespace q42 {
 namespace {
 
 constexpr char kAnswerStart = '>';
-constexpr char kAnswerEnd[2] = {'\r', '\n'};
+constexpr char kAnswerEnd[] = {'\r', '\n'};
 
 // Reads the values of a query answer of `length` decoded bytes. A value whose position lies at or
 // past the decoded length was never received, so it is not carried.
@@ -99,8 +99,7 @@ std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer)
 {
     ReceiveBuffer copy = buffer;
     std::uint8_t* data = copy.data.data();
-    const std::uint8_t n = ExtractFrame(copy, data, data, kAnswerStart, kAnswerEnd);
-    return n == 0 ? 0 : DecodeHexPairs(data, data, n);
+    return DecodeHexPairs(data, data, ExtractFrame(copy, data, data, kAnswerStart, kAnswerEnd));
 }
 
 }  // namespace q42

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "text_number.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace q42 {
@@ -28,10 +29,7 @@ std::int32_t TextToInt(std::string_view text)
     const std::int64_t limit = negative ? kMax + 1 : kMax;
     std::int64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > limit) {
-            magnitude = limit;
-        }
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), limit);
     }
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
