@@ -19,8 +19,8 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
 {
     trace.Watch(m_comm, [this] { return m_label; });
     connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
-    m_deadline.setSingleShot(true);
-    m_deadline.setTimerType(Qt::PreciseTimer);  // a coarse timer may end the wait up to 5% early
+    // Restarted for each step and stopped by finish; a coarse timer may end the wait up to 5% early.
+    m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
 
     switch (request.command) {

@@ -31,7 +31,6 @@ struct ScriptedRun {
 
     explicit ScriptedRun(const std::vector<Step>& steps)
     {
-        acc.InitReceive();
         for (const Step& s : steps) {
             if (s.kind == Step::Ticks) {
                 for (int i = 0; i < s.ticks; ++i) {

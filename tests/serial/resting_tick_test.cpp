@@ -36,8 +36,6 @@ TEST(RestingTick, SameResultsAsATickThatNeverStops)
     for (int run = 0; run < 2000; ++run) {
         Machine always;
         Machine resting;
-        always.acc.InitReceive();
-        resting.acc.InitReceive();
         const int steps = 1 + static_cast<int>(rng() % 60);
         for (int step = 0; step < steps; ++step) {
             if (rng() % 3 == 0) {
@@ -64,7 +62,6 @@ TEST(RestingTick, SameResultsAsATickThatNeverStops)
             ASSERT_EQ(resting.acc.Buffer().data, always.acc.Buffer().data) << "run " << run << " step " << step;
             ASSERT_EQ(resting.acc.QuietCountdown(), always.acc.QuietCountdown()) << "run " << run << " step " << step;
         }
-        ASSERT_LE(resting.ticksDelivered, always.ticksDelivered);
         restingTicks += resting.ticksDelivered;
         allTicks += always.ticksDelivered;
     }
