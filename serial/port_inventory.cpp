@@ -98,6 +98,17 @@ QString DescribeAdapter(const SerialDeviceInfo& info)
     return parts.join(QStringLiteral(", "));
 }
 
+QString PortToolTip(int n, const QString& device, const QList<SerialDeviceInfo>& present, bool windows)
+{
+    QString tip = QStringLiteral("COM%1 opens %2").arg(n).arg(device);
+    for (const SerialDeviceInfo& info : present) {
+        if (SameDevice(info.device, device, windows) && !DescribeAdapter(info).isEmpty()) {
+            tip += QStringLiteral(" (%1)").arg(DescribeAdapter(info));
+        }
+    }
+    return tip;
+}
+
 SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, const QString& serial)
 {
     QStringList matches;

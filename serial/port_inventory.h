@@ -45,6 +45,10 @@ QString ByIdLinkTo(const QString& device, const QString& byIdFolder = QStringLit
 // "FT232R USB UART, FTDI, serial A50285BI": what tells one adapter from another, or empty.
 QString DescribeAdapter(const SerialDeviceInfo& info);
 
+// The window's tooltip for port number n: "COM1 opens /dev/ttyUSB0 (FT232R USB UART, FTDI, serial
+// A50285BI)", so that two adapters alike are told apart by their serial numbers.
+QString PortToolTip(int n, const QString& device, const QList<SerialDeviceInfo>& present, bool windows);
+
 // The device of the one adapter whose USB serial number is `serial`; otherwise why not, naming what
 // is present.
 struct SerialNumberMatch {

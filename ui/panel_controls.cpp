@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <optional>
 
 #include "port_number_list.h"
 
@@ -18,10 +19,10 @@ namespace q42 {
 namespace {
 
 template <std::size_t N>
-int IndexOf(const std::array<int, N>& ids, int id)
+std::optional<std::size_t> IndexOf(const std::array<int, N>& ids, int id)
 {
     const auto it = std::find(ids.begin(), ids.end(), id);
-    return it == ids.end() ? -1 : static_cast<int>(it - ids.begin());
+    return it == ids.end() ? std::nullopt : std::optional<std::size_t>(it - ids.begin());
 }
 
 QComboBox* MakeList(int id, QWidget* parent)
@@ -81,8 +82,8 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
         }
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(dialog);
-            const int field = IndexOf(kFieldIds, control.id);
-            c.fields[static_cast<std::size_t>(field)] = edit;
+            const std::size_t field = IndexOf(kFieldIds, control.id).value();
+            c.fields[field] = edit;
             edit->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<TextField>(field))));
             widget = edit;
             break;
@@ -96,9 +97,9 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
         }
         case ControlKind::Radio: {
             auto* radio = new QRadioButton(text, dialog);
-            const int on = IndexOf(kSwitchOnIds, control.id);
-            const int sw = on >= 0 ? on : IndexOf(kSwitchOffIds, control.id);
-            c.switches[static_cast<std::size_t>(sw)]->addButton(radio, on >= 0 ? kSwitchOn : kSwitchOff);
+            const auto on = IndexOf(kSwitchOnIds, control.id);
+            const std::size_t sw = on ? *on : IndexOf(kSwitchOffIds, control.id).value();
+            c.switches[sw]->addButton(radio, on ? kSwitchOn : kSwitchOff);
             radio->setAccessibleName(QString::fromUtf8(LabelOf(static_cast<SwitchField>(sw))) + ' ' + text);
             widget = radio;
             break;

@@ -17,14 +17,7 @@ void PortNumberList::refreshToolTips()
     for (int i = 0; i < count(); ++i) {
         const int n = itemText(i).toInt();
         const QString device = ResolvePortName(n, system, SystemEnvironment);
-        QString tip = tr("COM%1 opens %2").arg(n).arg(device);
-        for (const SerialDeviceInfo& info : present) {
-            // Which adapter it is, so that two alike are told apart by their serial numbers.
-            if (info.device.compare(device, Qt::CaseInsensitive) == 0 && !DescribeAdapter(info).isEmpty()) {
-                tip += QStringLiteral(" (%1)").arg(DescribeAdapter(info));
-            }
-        }
-        setItemData(i, tip, Qt::ToolTipRole);
+        setItemData(i, PortToolTip(n, device, present, kWindowsPortNames), Qt::ToolTipRole);
     }
     setToolTip(itemData(currentIndex(), Qt::ToolTipRole).toString());
 }

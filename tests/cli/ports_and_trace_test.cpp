@@ -86,8 +86,9 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     EXPECT_EQ(json[0].toObject()["vendor_id"].toString() + ":" + json[0].toObject()["product_id"].toString(), "0403:6001");
     EXPECT_TRUE(json[1].toObject()["serial_number"].isNull());
     // The window's port tooltips add what tells adapters apart.
-    EXPECT_EQ(DescribeAdapter(onLinux[0]), "FT232R \"USB\" UART, FTDI, serial A50285BI");
-    EXPECT_EQ(DescribeAdapter(onLinux[1]), "");
+    EXPECT_EQ(PortToolTip(2, "/dev/ttyUSB0", onLinux, false), "COM2 opens /dev/ttyUSB0 (FT232R \"USB\" UART, FTDI, serial A50285BI)");
+    EXPECT_EQ(PortToolTip(3, "/dev/ttyS0", onLinux, false), "COM3 opens /dev/ttyS0");
+    EXPECT_EQ(PortToolTip(3, "com3", {Ftdi("COM3", "A5")}, true), "COM3 opens com3 (FT232R \"USB\" UART, FTDI, serial A5)");
 }
 
 TEST(Ports, ChoosingADevice)
