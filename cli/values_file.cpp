@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QLocale>
 
 #include <cmath>
 
@@ -21,7 +22,8 @@ std::optional<std::string> JsonValueText(const QJsonValue& value)
     if (value.isDouble()) {
         const double number = value.toDouble();
         if (std::trunc(number) != number || std::abs(number) > 1e15) {
-            return QString::number(number, 'g', 17).toStdString();  // refused as not a whole number
+            // Refused as not a whole number, in the words it was typed: 0.1, not 0.10000000000000001.
+            return QString::number(number, 'g', QLocale::FloatingPointShortest).toStdString();
         }
         return std::to_string(static_cast<long long>(number));
     }

@@ -34,7 +34,7 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"hours and minutes disagree", "ISO TIME=3\nISO TIME MINUTES=150", "disagree"},
         {"no equals sign", "L9 ATT_DL 5", "is not NAME=VALUE"},
         {"bad JSON", R"({"L9 ATT_DL": 5,)", "not valid JSON"},
-        {"JSON fraction", R"({"L9 ATT_DL": 5.5})", "not a whole number"},
+        {"JSON fraction", R"({"L9 ATT_DL": 0.1})", "L9 ATT_DL=0.1: not a whole number"},
         {"JSON of the wrong type", R"({"L9 ATT_DL": true})", "a whole number or"},
         {"JSON list", "[1, 2]", "not one object"},
     };
