@@ -97,7 +97,7 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
         if (device == QLatin1String(kSerialPrefix)) {
             return QStringLiteral("-r serial: needs the adapter's serial number, as 'q42ctl ports' shows it");
         }
-        request.targets.append({device, 0});
+        request.targets.append(Target{device});
     }
     for (const QString& text : parser.values(QStringLiteral("port"))) {
         const auto n = WholeNumber(text, 1, 8);
@@ -106,7 +106,7 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
         }
         request.targets.append({QString(), *n});
     }
-    for (qsizetype i = 0; i < request.targets.size(); ++i) {
+    for (qsizetype i = 1; i < request.targets.size(); ++i) {
         for (qsizetype j = 0; j < i; ++j) {
             if (request.targets[i].device == request.targets[j].device &&
                 request.targets[i].portNumber == request.targets[j].portNumber) {

@@ -113,7 +113,9 @@ ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique
 
 ExitStatus FlushOutput(ExitStatus status)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    // A failed write, now or while printing, leaves the stream's error indicator set.
+    std::fflush(stdout);
+    if (std::ferror(stdout) != 0) {
         std::fprintf(stderr, "q42ctl: standard output could not be written: %s\n", std::strerror(errno));
         return ExitStatus::OutputLost;
     }

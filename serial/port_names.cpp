@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "port_names.h"
 
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -20,12 +21,9 @@ bool IsUsbAdapter(const QString& device)
 // comes before those with one.
 std::tuple<QString, bool, qlonglong> NaturalKey(const QString& device)
 {
-    qsizetype digits = device.size();
-    while (digits > 0 && device.at(digits - 1).isDigit()) {
-        --digits;
-    }
-    const QString number = device.mid(digits);
-    return {device.left(digits), !number.isEmpty(), number.toLongLong()};
+    static const QRegularExpression trailingNumber(QStringLiteral("^(.*?)(\\d*)$"));
+    const QRegularExpressionMatch parts = trailingNumber.match(device);
+    return {parts.captured(1), !parts.captured(2).isEmpty(), parts.captured(2).toLongLong()};
 }
 
 }  // namespace

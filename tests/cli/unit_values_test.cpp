@@ -85,6 +85,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {{"-r", "/dev/a", "-r", "/dev/a", "get"}, "the same unit is given twice"},
         {{"-p", "3", "--port", "3", "get"}, "the same unit is given twice"},
         {{"-r", "/dev/a", "-r", "/dev/b", "-p", "3", "-p", "4", "get"}, ""},
+        {{"-p", "1", "-t", "1", "get"}, ""},
         {{"-p", "0", "get"}, "port number \"0\": choose 1 to 8"},
         {{"-p", "9", "get"}, "port number \"9\": choose 1 to 8"},
         {{"-r", "/dev/a"}, "no command given: get, set, save, ports or detect"},

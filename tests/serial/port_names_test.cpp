@@ -19,7 +19,7 @@ EnvLookup Env(QMap<QString, QString> vars)
 
 TEST(PortNames, UsbAdaptersFirstInNaturalOrder)
 {
-    const QStringList ordered = OrderSerialPorts({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyS0", "/dev/ttyS", "/dev/ttyACM0",
+    const QStringList ordered = OrderSerialPorts({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyS1", "/dev/ttyS0", "/dev/ttyS", "/dev/ttyACM0",
                                                   "/dev/ttyUSB2", "/dev/ttyAMA0", "/dev/ttyUSB0", "/dev/ttyS10",
                                                   "/dev/ttyS2"});
     EXPECT_EQ(ordered, QStringList({"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyAMA0",
