@@ -7,10 +7,6 @@
 #include "open_error.h"
 #include "port_names.h"
 
-#ifndef Q_OS_WIN
-#include <unistd.h>
-#endif
-
 namespace q42 {
 
 namespace {
@@ -21,15 +17,12 @@ namespace {
 }
 
 // The device exists and this user may read and write it: then a refused open means another
-// program holds it, not a missing permission.
+// program holds it, not a missing permission. (Windows names no COM port as a file, and its text
+// for a refused port does not ask.)
 bool MayAccess(const QString& device)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(device);
-    return true;
-#else
-    return QFileInfo::exists(device) && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
-#endif
+    const QFileInfo file(device);
+    return file.exists() && file.isReadable() && file.isWritable();
 }
 
 }  // namespace
