@@ -81,8 +81,7 @@ void UnitSession::sendNext()
     }
     m_step = m_steps.front();
     m_steps.pop_front();
-    m_receive.InitReceive();
-    m_heard = false;
+    m_heard = false;  // the last answer's ParseNow ended its burst: the next bytes start a new one
     try {
         SendPayload(m_comm, buildPayload());
     } catch (const CommError& e) {
