@@ -50,9 +50,10 @@ CPanelDlg::CPanelDlg(QWidget* parent)
 
 void CPanelDlg::OnInitDialog()
 {
-    // The receive area, the stopped state and the switches (no choice, no button checked) start
-    // empty with the dialog's members; the rest is set here.
+    // The stopped state and the switches (no choice, no button checked) start with the dialog's
+    // members; the rest is set here.
     setWindowIcon(AppIcon());
+    m_receive.InitReceive();
     m_tick.start();
     m_controls.stop->setEnabled(false);
     m_controls.baud->setCurrentIndex(kDefaultBaudIndex);

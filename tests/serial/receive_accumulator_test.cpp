@@ -14,9 +14,9 @@ using test::RecordingSink;
 
 constexpr int kOther = comEventDeviceLost;  // any event kind but receive
 
-// One step of a scripted run: a piece of bytes, a non-receive event, or some ticks.
+// One step of a scripted run: a piece of bytes, a non-receive event, some ticks, or InitReceive.
 struct Step {
-    enum Kind { Receive, OtherEvent, Ticks } kind;
+    enum Kind { Receive, OtherEvent, Ticks, Init } kind;
     std::string bytes;
     int ticks = 0;
 };
@@ -32,7 +32,9 @@ struct ScriptedRun {
     explicit ScriptedRun(const std::vector<Step>& steps)
     {
         for (const Step& s : steps) {
-            if (s.kind == Step::Ticks) {
+            if (s.kind == Step::Init) {
+                acc.InitReceive();
+            } else if (s.kind == Step::Ticks) {
                 for (int i = 0; i < s.ticks; ++i) {
                     acc.OnTimerTick();
                 }
@@ -81,6 +83,7 @@ TEST(ReceiveAccumulator, Bursts)
         {"non-receive event after a gap clears the count", {Recv(">0102"), Tick(20), Other()}, 0, 20, 0, 0},
         {"empty receive still rearms", {Recv(kAck), Tick(10), Recv(""), Tick(19)}, 5, 1, 0, 0},
         {"two frames in one burst: the first counts", {Recv(kAck + kQuery), Tick(40)}, 129, 0, 1, 0},
+        {"init drops what is held and rearms the countdown", {Recv(head), Tick(5), {Step::Init, {}, 0}}, 0, 20, 0, 0},
     };
     for (const Case& c : cases) {
         ScriptedRun run(c.steps);

@@ -65,12 +65,7 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 
 void Pump(std::chrono::milliseconds duration)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < duration.count()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
+    WaitFor([] { return false; }, duration);
 }
 
 }  // namespace q42::test
