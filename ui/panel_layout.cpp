@@ -16,13 +16,16 @@ QFont PanelFont()
     return font;
 }
 
-DialogUnits::DialogUnits(const QFont& font)
+int AverageLetterWidth(int lettersWidth)
 {
-    const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    m_baseX = (letters / 26 + 1) / 2;  // the average letter width, rounded
-    m_baseY = metrics.height();
+    return (lettersWidth / 26 + 1) / 2;  // half of twice the average, rounded
+}
+
+DialogUnits::DialogUnits(const QFont& font)
+    : DialogUnits(AverageLetterWidth(QFontMetrics(font).horizontalAdvance(
+                      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))),
+                  QFontMetrics(font).height())
+{
 }
 
 // Rounded like the platform's own MulDiv(du, base, 4 or 8).

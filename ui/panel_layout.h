@@ -93,9 +93,17 @@ QFont PanelFont();
 
 // Dialog units of a font to pixels: a horizontal unit is a quarter of the average letter width, a
 // vertical unit an eighth of the font height.
+// The platform's average character width for a font whose 52 letters take lettersWidth pixels.
+int AverageLetterWidth(int lettersWidth);
+
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
+    DialogUnits(int baseX, int baseY)
+        : m_baseX(baseX)
+        , m_baseY(baseY)
+    {
+    }
     int X(int du) const;
     int Y(int du) const;
     QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}; }

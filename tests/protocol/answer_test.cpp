@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,10 +17,8 @@ using Strings = std::vector<std::string>;
 std::string Hex(const std::vector<std::uint8_t>& bytes)
 {
     std::string out;
-    char pair[3];
     for (std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        out += pair;
+        out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0x0F]};
     }
     return out;
 }

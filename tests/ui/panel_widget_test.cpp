@@ -12,7 +12,10 @@
 #include <QAbstractItemView>
 #include <QTest>
 
+#include <vector>
+
 #include "panel_fixture.h"
+#include "panel_layout.h"
 
 namespace q42 {
 namespace {
@@ -75,6 +78,15 @@ TEST(PanelWindow, EveryControlWhereTheDialogPutsIt)
     for (QWidget* w : p.dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(w->isHidden() || p.dlg.rect().contains(w->geometry())) << w->accessibleName().toStdString();
     }
+}
+
+// Dialog units to pixels rounded as the platform rounds them, for bases other than the dialog font's.
+TEST(PanelWindow, DialogUnitsRoundAsThePlatformDoes)
+{
+    EXPECT_EQ(std::vector({AverageLetterWidth(311), AverageLetterWidth(312), AverageLetterWidth(337), AverageLetterWidth(338)}),
+              std::vector({6, 6, 6, 7}));
+    const DialogUnits units(7, 15);
+    EXPECT_EQ(std::vector({units.X(1), units.X(3), units.Y(3), units.Y(5)}), std::vector({2, 5, 6, 9}));
 }
 
 TEST(PanelWindow, TabOrderIsCreationOrderAndEveryControlHasAName)
