@@ -106,12 +106,9 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
         }
         request.targets.append({QString(), *n});
     }
-    for (qsizetype i = 1; i < request.targets.size(); ++i) {
-        for (qsizetype j = 0; j < i; ++j) {
-            if (request.targets[i].device == request.targets[j].device &&
-                request.targets[i].portNumber == request.targets[j].portNumber) {
-                return QStringLiteral("the same unit is given twice");
-            }
+    for (const Target& target : request.targets) {
+        if (request.targets.count(target) > 1) {
+            return QStringLiteral("the same unit is given twice");
         }
     }
     if (request.command == Command::Ports && !request.targets.isEmpty()) {

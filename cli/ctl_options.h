@@ -19,6 +19,7 @@ enum class Command { Get, Set, Save, Ports, Detect };
 struct Target {
     QString device;
     int portNumber = 0;
+    bool operator==(const Target&) const = default;
 };
 
 // How messages name a unit before its device is opened: the device as given, or COMn.
