@@ -143,6 +143,9 @@ TEST(PanelWindow, EnterPressesSetUnlessAPushButtonHasTheFocus)
             QObject::connect(qobject_cast<QPushButton*>(p.Control(id)), &QPushButton::clicked, [&pressed, id] { pressed << id; });
         }
         p.Control(c.focus)->setFocus();
+        if (auto* list = qobject_cast<QComboBox*>(p.Control(c.focus))) {
+            list->lineEdit()->setText("115200");
+        }
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         EXPECT_EQ(pressed, QList<int>{c.pressed}) << "focus on " << c.focus;
