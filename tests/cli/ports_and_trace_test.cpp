@@ -88,7 +88,7 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     // The window's port tooltips add what tells adapters apart.
     EXPECT_EQ(PortToolTip(2, "/dev/ttyUSB0", onLinux, false), "COM2 opens /dev/ttyUSB0 (FT232R \"USB\" UART, FTDI, serial A50285BI)");
     EXPECT_EQ(PortToolTip(3, "/dev/ttyS0", onLinux, false), "COM3 opens /dev/ttyS0");
-    EXPECT_EQ(PortToolTip(3, "com3", {Ftdi("COM3", "A5")}, true), "COM3 opens com3 (FT232R \"USB\" UART, FTDI, serial A5)");
+    EXPECT_EQ(PortToolTip(3, "com3", {{"COM3", {}, "FTDI", "FTDI", "A5", {}, {}}}, true), "COM3 opens com3 (FTDI, serial A5)");
 }
 
 TEST(Ports, ChoosingADevice)
