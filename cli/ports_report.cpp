@@ -38,8 +38,8 @@ QString FormatPortLine(const PortEntry& entry)
     if (!info.serialNumber.isEmpty()) {
         parts << Field(QStringLiteral("serial"), info.serialNumber);
     }
-    if (info.vendorId && info.productId) {
-        parts << QStringLiteral("usb=%1:%2").arg(Hex4(*info.vendorId), Hex4(*info.productId));
+    if (info.vendorId) {  // a USB device reports both of its ids
+        parts << QStringLiteral("usb=%1:%2").arg(Hex4(*info.vendorId), Hex4(info.productId.value_or(0)));
     }
     if (!info.manufacturer.isEmpty()) {
         parts << Field(QStringLiteral("manufacturer"), info.manufacturer);

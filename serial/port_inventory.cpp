@@ -152,9 +152,7 @@ QList<SerialDeviceInfo> SystemSerialDevices()
             port.hasProductIdentifier() ? std::optional<quint16>(port.productIdentifier()) : std::nullopt};
     }
     const QStringList order = OrderSerialPorts(DeviceNames(devices));
-    std::stable_sort(devices.begin(), devices.end(), [&](const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
-        return order.indexOf(a.device) < order.indexOf(b.device);
-    });
+    std::ranges::stable_sort(devices, {}, [&](const SerialDeviceInfo& d) { return order.indexOf(d.device); });
     return devices;
 }
 

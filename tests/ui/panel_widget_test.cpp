@@ -5,10 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QAbstractItemView>
 #include <QTest>
 
