@@ -107,8 +107,8 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          ": the answer could not be read within 300 ms at 57600 baud: bytes came, but no complete answer of the unit. "
          "Check the baud rate (try -s 9600, or 'q42ctl detect') and the cable.\n", "06"},
         {"hang-up mid-answer", {"--hangup-after", "1", "--hangup-at-byte", "40"}, {"-r", "{dev}", "get"}, 4, "", "went away", "21"},
-        {"verify finds a difference", {"--forget-sets"}, {"-r", "{dev}", "set", "L9_ATT_DL=33", "--verify"}, 5,
-         "", "read back L9 ATT_DL=10, but 33 was written", "21 23 21"},
+        {"verify finds a difference", {"--forget-sets"}, {"-r", "{dev}", "set", "ISO_TIME=5", "--verify"}, 5,
+         "", "read back ISO TIME=2, but 5 was written", "21 23 21"},
     };
     // Another unit's settings as 'get --json' wrote them.
     QTemporaryDir dir;
