@@ -66,10 +66,10 @@ TEST(UnitValues, FromTheUnitsRowsAndBack)
 {
     UnitAnswer answer;
     answer.kind = AnswerKind::Settings;
-    answer.rowValue = {150, 0, 255, 12, 13, 1, 2, 3, 4, 2, 1, 1, 0, 7, 1};
+    answer.rowValue = {150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 2, 1, 0, 7, 1};
     const UnitValues values = ValuesOf(answer);
-    EXPECT_EQ(values, (UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0}));
-    EXPECT_EQ(ToWireValues(values), (WireValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 0, 1, 1, 1, 0, 0}));
+    EXPECT_EQ(values, (UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 0, 1, 1, 0}));
+    EXPECT_EQ(ToWireValues(values), (WireValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 1, 0, 0}));
 }
 
 // Every usage error names what is wrong and leaves nothing to send.
