@@ -105,7 +105,7 @@ PanelControls BuildPanelControls(QDialog* dialog, const DialogUnits& units)
             break;
         }
         }
-        if (control.id > 0) {
+        if (control.id != IDC_STATIC) {
             widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
             c.byId.insert(control.id, widget);
         }
