@@ -22,7 +22,7 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"hours and minutes that agree", "ISO TIME=2\nISO TIME MINUTES=150", ""},
         {"JSON as get writes it", R"({"ISO TIME": 2, "ISO TIME MINUTES": 150, "Sleep Mode": "OFF"})", ""},
         {"unknown name", "L9 ATT=3", "unknown value name \"L9 ATT\""},
-        {"repeated name", "l9_att_dl=1\nL9 ATT_DL=2", "L9 ATT_DL is given twice"},
+        {"repeated name, on its line", "l9_att_dl=1\nL9 ATT_DL=2", "line 2: L9 ATT_DL is given twice"},
         {"trailing text", "L9 ATT_DL=12abc", "not a whole number"},
         {"decimal", "L9 ATT_DL=1.5", "not a whole number"},
         {"negative", "L9 ATT_DL=-1", "out of range 0-255"},
