@@ -46,7 +46,7 @@ void LineTrace::Watch(CMSComm& comm, std::function<QString()> label) const
     }
     comm.SetTap([this, label = std::move(label)](CMSComm::Direction direction, const QByteArray& bytes) {
         const double ms = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
-        std::fprintf(stderr, "%s\n", qPrintable(TraceLine(ms, label(), direction, bytes)));  // unbuffered
+        std::fprintf(stderr, "%s\n", qPrintable(TraceLine(ms, label(), direction, bytes)));  // stderr: out at once
     });
 }
 

@@ -27,6 +27,11 @@ bool MayAccess(const QString& device)
 
 }  // namespace
 
+bool MeansDeviceLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
+}
+
 CMSComm::CMSComm(QObject* parent)
     : QObject(parent)
 {
@@ -168,11 +173,6 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
                              .arg(portLabel(), m_deviceName, m_port.errorString());
     m_port.close();
     raise(comEventDeviceLost);
-}
-
-bool MeansDeviceLost(QSerialPort::SerialPortError error)
-{
-    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
 }
 
 void CMSComm::raise(int commEvent)

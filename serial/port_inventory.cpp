@@ -102,8 +102,9 @@ QString PortToolTip(int n, const QString& device, const QList<SerialDeviceInfo>&
 {
     QString tip = QStringLiteral("COM%1 opens %2").arg(n).arg(device);
     for (const SerialDeviceInfo& info : present) {
-        if (SameDevice(info.device, device, windows) && !DescribeAdapter(info).isEmpty()) {
-            tip += QStringLiteral(" (%1)").arg(DescribeAdapter(info));
+        const QString adapter = SameDevice(info.device, device, windows) ? DescribeAdapter(info) : QString();
+        if (!adapter.isEmpty()) {
+            tip += QStringLiteral(" (%1)").arg(adapter);
         }
     }
     return tip;

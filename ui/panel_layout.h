@@ -92,11 +92,11 @@ inline constexpr int kDefaultPortIndex = 0;
 // The 9-point dialog font: SimSun where it exists, else the Debian font with the same metrics.
 QFont PanelFont();
 
-// Dialog units of a font to pixels: a horizontal unit is a quarter of the average letter width, a
-// vertical unit an eighth of the font height.
 // The platform's average character width for a font whose 52 letters take lettersWidth pixels.
 int AverageLetterWidth(int lettersWidth);
 
+// Dialog units of a font to pixels: a horizontal unit is a quarter of the average letter width, a
+// vertical unit an eighth of the font height.
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
