@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "device_choice.h"
+#include "port_names.h"
 #include "values_file.h"
 
 namespace q42::ctl {
@@ -32,7 +33,7 @@ const char kCtlUsage[] =
     "  -r, --device DEVICE   the unit's serial device (COMn on Windows), or serial:NUMBER for\n"
     "                        the USB adapter with that serial number (see ports); give it\n"
     "                        several times to run on several units at once\n"
-    "  -p, --port N          port number N (1-8), counted as the window counts them\n"
+    "  -p, --port N          port number N (1-255, or COMn), counted as the window counts them\n"
     "  -s, --baud BAUD       9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit\n"
     "  -t, --timeout MS      how long to wait for each answer (default 1000)\n"
     "      --trace           write every frame sent and every piece received, with the time\n"
@@ -100,9 +101,9 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
         request.targets.append(Target{device});
     }
     for (const QString& text : parser.values(QStringLiteral("port"))) {
-        const auto n = WholeNumber(text, 1, 8);
+        const auto n = ParsePortNumber(text);
         if (!n) {
-            return QStringLiteral("port number \"%1\": choose 1 to 8").arg(text);
+            return QStringLiteral("port number \"%1\": choose 1 to %2 (12 or COM12 for COM12)").arg(text).arg(kHighestPortNumber);
         }
         request.targets.append({QString(), *n});
     }
@@ -185,7 +186,7 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
 
 QString TargetLabel(const Target& target)
 {
-    return target.device.isEmpty() ? QStringLiteral("COM%1").arg(target.portNumber) : target.device;
+    return target.device.isEmpty() ? PortName(target.portNumber) : target.device;
 }
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)

@@ -3,6 +3,8 @@
 
 #include <QRegularExpression>
 
+#include "port_names.h"
+
 namespace q42::ctl {
 
 QString WindowsComName(const QString& given)
@@ -10,7 +12,7 @@ QString WindowsComName(const QString& given)
     static const QRegularExpression com(QString::fromLatin1(R"(^(?:\\\\\.\\)?com([1-9][0-9]{0,2})$)"),
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = com.match(given);
-    return match.hasMatch() ? QStringLiteral("COM%1").arg(match.captured(1)) : given;
+    return match.hasMatch() ? PortName(match.captured(1).toInt()) : given;
 }
 
 bool NamesSerialNumber(const QString& given)

@@ -30,7 +30,7 @@ QString Field(const QString& key, const QString& value)
 QString FormatPortLine(const PortEntry& entry)
 {
     const SerialDeviceInfo& info = entry.info;
-    QStringList parts{entry.portNumber > 0 ? QStringLiteral("COM%1").arg(entry.portNumber) : QStringLiteral("-"),
+    QStringList parts{entry.portNumber > 0 ? PortName(entry.portNumber) : QStringLiteral("-"),
                       info.device};
     if (!entry.numberFrom.isEmpty()) {
         parts << Field(QStringLiteral("set-by"), entry.numberFrom);

@@ -68,7 +68,7 @@ void UnitSession::Start()
         return;
     }
     if (m_target.device.isEmpty()) {
-        m_label = QStringLiteral("COM%1 (%2)").arg(m_target.portNumber).arg(m_comm.DeviceName());
+        m_label = QStringLiteral("%1 (%2)").arg(m_comm.PortLabel(), m_comm.DeviceName());
     }
     sendNext();
 }

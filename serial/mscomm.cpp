@@ -39,15 +39,15 @@ CMSComm::CMSComm(QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMSComm::handleError);
 }
 
-QString CMSComm::portLabel() const
+QString CMSComm::PortLabel() const
 {
-    return m_fixedDevice.isEmpty() ? QStringLiteral("COM%1").arg(m_portNumber) : m_fixedDevice;
+    return m_fixedDevice.isEmpty() ? PortName(m_portNumber) : m_fixedDevice;
 }
 
 void CMSComm::CommDevice(const QString& device)
 {
     if (m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the device cannot change while %2 is open.").arg(portLabel(), m_deviceName));
+        Throw(QStringLiteral("%1: the device cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
     }
     m_fixedDevice = device;
 }
@@ -55,7 +55,7 @@ void CMSComm::CommDevice(const QString& device)
 void CMSComm::CommPort(int portNumber)
 {
     if (m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the port number cannot change while %2 is open.").arg(portLabel(), m_deviceName));
+        Throw(QStringLiteral("%1: the port number cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
     }
     m_portNumber = portNumber;
 }
@@ -96,8 +96,8 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
     OpenFailure failure{error, QStringLiteral("%1: the device").arg(m_deviceName), MayAccess(m_deviceName),
                         m_port.errorString(), {}};
     if (m_fixedDevice.isEmpty()) {
-        const QString variable = QStringLiteral("Q42_COM%1").arg(m_portNumber);
-        failure.subject = QStringLiteral("%1: the device %2").arg(portLabel(), m_deviceName);
+        const QString variable = PortVariable(m_portNumber);
+        failure.subject = QStringLiteral("%1: the device %2").arg(PortLabel(), m_deviceName);
         if (!SystemEnvironment(variable).isEmpty()) {
             failure.subject += QStringLiteral(" (set by %1)").arg(variable);
         }
@@ -117,12 +117,12 @@ void CMSComm::Settings(const QString& settings)
     if (!lineOk || (baud != 9600 && baud != 57600)) {
         Throw(QStringLiteral("%1: the line settings \"%2\" are not supported; the unit talks at 9600,n,8,1 or "
                              "57600,n,8,1.")
-                  .arg(portLabel(), settings));
+                  .arg(PortLabel(), settings));
     }
     m_baudRate = baud;
     if (m_port.isOpen() && !m_port.setBaudRate(baud)) {
         Throw(QStringLiteral("%1: the device %2 refused %3 baud: %4.")
-                  .arg(portLabel(), m_deviceName)
+                  .arg(PortLabel(), m_deviceName)
                   .arg(baud)
                   .arg(m_port.errorString()));
     }
@@ -131,12 +131,12 @@ void CMSComm::Settings(const QString& settings)
 void CMSComm::Output(std::string_view text)
 {
     if (!m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the port is not open, so nothing was sent.").arg(portLabel()));
+        Throw(QStringLiteral("%1: the port is not open, so nothing was sent.").arg(PortLabel()));
     }
     const auto size = static_cast<qint64>(text.size());
     // Handed to the driver at once, so a frame is never lost in our buffer if the window closes next.
     if (m_port.write(text.data(), size) != size || !m_port.flush()) {
-        Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(portLabel(), m_deviceName, m_port.errorString()));
+        Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(PortLabel(), m_deviceName, m_port.errorString()));
     }
     if (m_tap) {
         m_tap(Direction::Sent, QByteArray(text.data(), size));
@@ -170,7 +170,7 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
     // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
     m_eventDescription = QStringLiteral("%1: the device %2 went away (%3). Check the cable or plug the adapter "
                                         "back in, then start again.")
-                             .arg(portLabel(), m_deviceName, m_port.errorString());
+                             .arg(PortLabel(), m_deviceName, m_port.errorString());
     m_port.close();
     raise(comEventDeviceLost);
 }

@@ -23,9 +23,8 @@ public:
 
     explicit CMSComm(QObject* parent = nullptr);
 
-    // Port number 1-8; written only while the port is closed.
+    // Port number 1-255; written only while the port is closed.
     void CommPort(int portNumber);
-    int CommPort() const { return m_portNumber; }
     // Opens this device (a path, or COMn on Windows) instead of the one the port number reaches;
     // empty goes back to the number. Written only while the port is closed.
     void CommDevice(const QString& device);
@@ -49,6 +48,8 @@ public:
 
     // The device the last open reached, for messages.
     QString DeviceName() const { return m_deviceName; }
+    // How messages name the port: "COM12" for a port number, else the device given.
+    QString PortLabel() const;
     // Why the last non-receive event was raised, in a technician's words.
     QString EventDescription() const { return m_eventDescription; }
 
@@ -67,7 +68,6 @@ private:
     void handleError(QSerialPort::SerialPortError error);
     void raise(int commEvent);
     [[noreturn]] void throwOpenError(QSerialPort::SerialPortError error) const;
-    QString portLabel() const;
 
     QSerialPort m_port;
     int m_portNumber = 1;

@@ -41,15 +41,21 @@ QString OpenErrorText(const OpenFailure& f)
 
 QString DescribePortsNow()
 {
+    // How to reach a port the text lists, from the window and from q42ctl alike.
+    const QString howToChoose = QStringLiteral(". To use one, choose its number in the COM list or type it there (12 or "
+                                               "COM12 for COM12); q42ctl takes -p 12");
 #ifdef Q_OS_WIN
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         names << info.portName();
     }
     return names.isEmpty() ? QStringLiteral("No serial port is present now")
-                           : QStringLiteral("Serial ports present now: %1").arg(names.join(QStringLiteral(", ")));
+                           : QStringLiteral("Serial ports present now: %1").arg(names.join(QStringLiteral(", "))) +
+                                 howToChoose;
 #else
-    return QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(SystemSerialPorts(), SystemEnvironment));
+    const QStringList ports = SystemSerialPorts();
+    return QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(ports, SystemEnvironment)) +
+           (PortNumbersInUse(ports, SystemEnvironment).empty() ? QString() : howToChoose);
 #endif
 }
 

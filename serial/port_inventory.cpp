@@ -33,10 +33,10 @@ QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLooku
     // What each number opens now; on Windows a number without a variable is its own COM port.
     QStringList named;
     QStringList reached;
-    for (int n = 1; n <= 8; ++n) {
-        named << env(QStringLiteral("Q42_COM%1").arg(n));
+    for (int n = 1; n <= kHighestPortNumber; ++n) {
+        named << env(PortVariable(n));
         reached << (!named.last().isEmpty() ? named.last()
-                    : windows               ? QStringLiteral("COM%1").arg(n)
+                    : windows               ? PortName(n)
                                             : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
     }
     auto numberOf = [&](const QString& device) {
@@ -62,14 +62,27 @@ QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLooku
             entries.append({info, 0, {}});
             known = entries.end() - 1;
         }
-        if (known->portNumber == n) {
-            known->numberFrom = QStringLiteral("Q42_COM%1").arg(n);
-        } else if (known->portNumber == 0) {
+        if (known->portNumber == 0) {
             known->portNumber = n;
-            known->numberFrom = QStringLiteral("Q42_COM%1").arg(n);
+        }
+        if (known->portNumber == n) {
+            known->numberFrom = PortVariable(n);
         }
     }
     return entries;
+}
+
+std::vector<int> PortNumbersBeyondList(const QList<SerialDeviceInfo>& present, const EnvLookup& env, bool windows)
+{
+    std::vector<int> numbers;
+    for (int n = kListedPortNumbers + 1; n <= kHighestPortNumber; ++n) {
+        const auto isPortN = [&](const SerialDeviceInfo& info) { return SameDevice(info.device, PortName(n), true); };
+        const bool systemHasIt = windows ? std::ranges::any_of(present, isPortN) : n <= present.size();
+        if (systemHasIt || !env(PortVariable(n)).isEmpty()) {
+            numbers.push_back(n);
+        }
+    }
+    return numbers;
 }
 
 QString ByIdLinkTo(const QString& device, const QString& byIdFolder)
@@ -100,7 +113,7 @@ QString DescribeAdapter(const SerialDeviceInfo& info)
 
 QString PortToolTip(int n, const QString& device, const QList<SerialDeviceInfo>& present, bool windows)
 {
-    QString tip = QStringLiteral("COM%1 opens %2").arg(n).arg(device);
+    QString tip = QStringLiteral("%1 opens %2").arg(PortName(n), device);
     for (const SerialDeviceInfo& info : present) {
         const QString adapter = SameDevice(info.device, device, windows) ? DescribeAdapter(info) : QString();
         if (!adapter.isEmpty()) {

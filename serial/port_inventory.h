@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 #include "port_names.h"
 
@@ -26,7 +27,11 @@ struct SerialDeviceInfo {
 // The devices' names, in the list's order.
 QStringList DeviceNames(const QList<SerialDeviceInfo>& devices);
 
-// One device of a listing: the port number 1-8 that opens it now (0: none), and the variable that
+// The port numbers above the window's first kListedPortNumbers that reach a device now, in order:
+// on Windows each COMn present, elsewhere the n-th device present, and each number a Q42_COM<n> names.
+std::vector<int> PortNumbersBeyondList(const QList<SerialDeviceInfo>& present, const EnvLookup& env, bool windows);
+
+// One device of a listing: the port number that opens it now (0: none), and the variable that
 // points that number at it, when one does.
 struct PortEntry {
     SerialDeviceInfo info;

@@ -28,6 +28,28 @@ std::tuple<QString, bool, qlonglong> NaturalKey(const QString& device)
 
 }  // namespace
 
+QString PortName(int n)
+{
+    return QStringLiteral("COM%1").arg(n);
+}
+
+QString PortVariable(int n)
+{
+    return QStringLiteral("Q42_COM%1").arg(n);
+}
+
+std::optional<int> ParsePortNumber(const QString& text)
+{
+    static const QRegularExpression typed(QStringLiteral("^\\s*(?:COM)?(\\d{1,3})\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = typed.match(text);
+    const int n = match.captured(1).toInt();
+    if (!match.hasMatch() || n < 1 || n > kHighestPortNumber) {
+        return std::nullopt;
+    }
+    return n;
+}
+
 QString SystemEnvironment(const QString& name)
 {
     return qEnvironmentVariable(name.toLocal8Bit().constData());
@@ -49,7 +71,7 @@ QStringList OrderSerialPorts(QStringList devices)
 
 QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env)
 {
-    const QString fromEnv = env(QStringLiteral("Q42_COM%1").arg(n));
+    const QString fromEnv = env(PortVariable(n));
     if (!fromEnv.isEmpty()) {
         return fromEnv;
     }
@@ -57,7 +79,7 @@ QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvL
         return orderedSystemPorts.at(n - 1);
     }
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(n);
+    return PortName(n);
 #else
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
@@ -82,22 +104,21 @@ QString ResolvePortName(int n)
     return ResolvePortName(n, SystemSerialPorts(), SystemEnvironment);
 }
 
-std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env,
-                                                      int highest)
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env)
 {
     std::vector<std::pair<int, QString>> inUse;
-    for (int n = 1; n <= highest; ++n) {
-        if (!env(QStringLiteral("Q42_COM%1").arg(n)).isEmpty() || n <= orderedSystemPorts.size()) {
+    for (int n = 1; n <= kHighestPortNumber; ++n) {
+        if (!env(PortVariable(n)).isEmpty() || n <= orderedSystemPorts.size()) {
             inUse.emplace_back(n, ResolvePortName(n, orderedSystemPorts, env));
         }
     }
     return inUse;
 }
 
-QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest)
+QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env)
 {
     QStringList parts;
-    for (const auto& [n, device] : PortNumbersInUse(orderedSystemPorts, env, highest)) {
+    for (const auto& [n, device] : PortNumbersInUse(orderedSystemPorts, env)) {
         parts << QStringLiteral("%1 = %2").arg(n).arg(device);
     }
     return parts.isEmpty() ? QStringLiteral("no serial ports are present") : parts.join(QStringLiteral(", "));

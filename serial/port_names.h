@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Which device a port number 1-8 reaches on this machine.
+// Port numbers: how one is shown, typed and which device it reaches on this machine.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,19 @@ inline constexpr bool kWindowsPortNames = true;
 #else
 inline constexpr bool kWindowsPortNames = false;
 #endif
+
+// The window's list always offers 1 to kListedPortNumbers; any number up to kHighestPortNumber can
+// be chosen, since Windows gives USB adapters numbers such as COM12 or COM23.
+inline constexpr int kListedPortNumbers = 8;
+inline constexpr int kHighestPortNumber = 255;
+
+// "COM12": how port number n is shown everywhere.
+QString PortName(int n);
+// "Q42_COM12": the environment variable that points port number n at a device.
+QString PortVariable(int n);
+// A typed port number, "12", "COM12" or "com12" (spaces around it allowed); nothing for any other
+// text or a number outside 1 to kHighestPortNumber.
+std::optional<int> ParsePortNumber(const QString& text);
 
 // Reads an environment variable; empty when unset.
 using EnvLookup = std::function<QString(const QString& name)>;
@@ -38,12 +52,11 @@ QStringList SystemSerialPorts();
 // ResolvePortName against this machine's environment and ports.
 QString ResolvePortName(int n);
 
-// The port numbers up to highest that reach a device now (named by Q42_COM<n> or reported by the
-// system), with that device.
-std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env,
-                                                      int highest = 8);
+// The port numbers that reach a device now (named by Q42_COM<n> or reported by the system), with
+// that device.
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env);
 
 // "1 = /dev/ttyUSB0, 2 = /dev/ttyS0": what the numbers reach now, for error texts.
-QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env, int highest = 8);
+QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env);
 
 }  // namespace q42

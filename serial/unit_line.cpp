@@ -12,21 +12,27 @@ QString LineSettings(qint32 baud)
 
 void OpenUnitLine(CMSComm& comm, const UnitLine& line)
 {
-    if (line.device.isEmpty()) {
-        comm.CommPort(line.portNumber);
-    } else {
-        comm.CommDevice(line.device);
-    }
+    // Both, so that a device an earlier open named never outlives it.
+    comm.CommDevice(line.device);
+    comm.CommPort(line.portNumber);
     // The rate is set before the open, so the line never runs at another one.
     comm.Settings(LineSettings(line.baud));
     comm.RThreshold(1);
     comm.PortOpen(true);
 }
 
-void SendPayload(CMSComm& comm, int nibbles)
+std::size_t SendPayload(CMSComm& comm, int nibbles)
 {
     const std::size_t length = EncodeFrame(nibbles);
     comm.Output(FrameTextView().substr(0, length));
+    return length;
+}
+
+int AnswerWaitMs(qint32 baud, std::size_t frameChars, std::size_t answerBytes)
+{
+    const std::size_t answerChars = 1 + 2 * answerBytes + 2;  // ">", the hex digits, CR LF
+    const auto lineBits = static_cast<qint64>(10 * (frameChars + answerChars));
+    return kUnitAnswerMs + static_cast<int>((lineBits * 1000 + baud - 1) / baud);
 }
 
 }  // namespace q42

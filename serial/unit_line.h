@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 #include "mscomm.h"
 
 namespace q42 {
@@ -23,7 +25,14 @@ QString LineSettings(qint32 baud);
 void OpenUnitLine(CMSComm& comm, const UnitLine& line);
 
 // Sends the payload of `nibbles` nibbles, just built into the shared nibble list, as one frame of
-// exactly its length. Throws CommError.
-void SendPayload(CMSComm& comm, int nibbles);
+// exactly its length, and returns that length. Throws CommError.
+std::size_t SendPayload(CMSComm& comm, int nibbles);
+
+// The unit answers within a second of a frame's end.
+inline constexpr int kUnitAnswerMs = 1000;
+
+// How long after sending a frame of frameChars its answer of answerBytes may take to be on the line
+// at baud: the unit's second plus both frames' time, ten bits a character.
+int AnswerWaitMs(qint32 baud, std::size_t frameChars, std::size_t answerBytes);
 
 }  // namespace q42

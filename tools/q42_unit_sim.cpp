@@ -80,7 +80,7 @@ std::string AnswerWithFaults(const std::vector<std::uint8_t>& payload, const Sim
     if (o.twice) {
         text += text;
     }
-    return Garbage(o.garbageBytes) + text;
+    return Garbage(o.garbageBytes) + (o.noiseOnly ? std::string() : text);
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size)
@@ -215,6 +215,7 @@ int Run(const SimOptions& o)
             ++answered;
             const bool last = o.hangupAfter > 0 && answered >= o.hangupAfter;
             const std::size_t limit = last && o.hangupAtByte ? *o.hangupAtByte : text.size();
+            std::this_thread::sleep_for(std::chrono::milliseconds(o.delayMs));
             Log(o, "answer", text.substr(0, limit));
             SendPaced(master, text, limit, o);
             if (o.timestamps) {

@@ -27,6 +27,8 @@ const char kSimUsage[] =
     "  --cr-only          end answers with CR and no LF\n"
     "  --twice            send each answer twice in one burst\n"
     "  --no-answer        read frames but never answer\n"
+    "  --noise-only       send only the --garbage bytes in place of each answer\n"
+    "  --delay-ms MS      wait MS milliseconds before each answer\n"
     "  --forget-sets      acknowledge a set but keep the old values\n"
     "  --hangup-after N   close the line after answering N frames\n"
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
@@ -105,6 +107,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             o.twice = true;
         } else if (a == "--no-answer") {
             o.noAnswer = true;
+        } else if (a == "--noise-only") {
+            o.noiseOnly = true;
         } else if (a == "--forget-sets") {
             o.forgetSets = true;
         } else if (a == "--strict-baud") {
@@ -125,6 +129,9 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
         } else if (a == "--pause-ms") {
             if (!value(v)) return r;
             if (!ParseNumber(v, o.pauseMs, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");
+        } else if (a == "--delay-ms") {
+            if (!value(v)) return r;
+            if (!ParseNumber(v, o.delayMs, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");
         } else if (a == "--garbage") {
             if (!value(v)) return r;
             if (!ParseNumber<std::size_t>(v, o.garbageBytes, 0, 1000000)) return bad(v, "a byte count");

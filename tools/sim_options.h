@@ -17,6 +17,8 @@ struct SimOptions {
     bool lowerCase = false;
     std::size_t garbageBytes = 0;
     bool noAnswer = false;
+    bool noiseOnly = false;  // the garbage bytes go out in place of each answer
+    int delayMs = 0;         // before each answer
     bool forgetSets = false;  // acknowledge a set without storing it
     bool strictBaud = false;  // frames sent at another line rate are noise
     int hangupAfter = -1;              // frames answered before the line closes; -1 never

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "port_names.h"
 #include "port_number_list.h"
 
 namespace q42 {
@@ -24,6 +25,8 @@ std::optional<std::size_t> IndexOf(const std::array<int, N>& ids, int id)
     const auto it = std::find(ids.begin(), ids.end(), id);
     return it == ids.end() ? std::nullopt : std::optional<std::size_t>(it - ids.begin());
 }
+
+static_assert(std::size(kPortItems) == kListedPortNumbers, "the list starts with every listed number");
 
 QComboBox* MakeList(int id, QWidget* parent)
 {

@@ -9,6 +9,7 @@
 #include "comm_error.h"
 #include "comm_receive.h"
 #include "payloads.h"
+#include "port_names.h"
 #include "text_number.h"
 #include "unit_line.h"
 
@@ -17,6 +18,10 @@ namespace q42 {
 namespace {
 const QString kPleaseStart = QStringLiteral("Please Click START");
 const QString kCantOpen = QStringLiteral("can't open com port!");
+// A set and a save are acknowledged with one byte; a query is answered with every value, in the
+// shape of the set payload.
+constexpr std::size_t kAcknowledgementBytes = 1;
+constexpr std::size_t kQueryAnswerBytes = kSetPayloadBytes;
 }  // namespace
 
 CPanelDlg::CPanelDlg(QWidget* parent)
@@ -44,6 +49,9 @@ CPanelDlg::CPanelDlg(QWidget* parent)
     m_tick.setTimerType(Qt::PreciseTimer);
     m_tick.setInterval(kReceiveTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CPanelDlg::OnTimerTick);
+    m_answerWait.setSingleShot(true);
+    m_answerWait.setTimerType(Qt::PreciseTimer);  // never before the unit's time is up
+    connect(&m_answerWait, &QTimer::timeout, this, [this] { Dispatch(&CPanelDlg::OnAnswerOverdue); });
 
     OnInitDialog();
 }
@@ -135,12 +143,18 @@ void CPanelDlg::EnterStartedState(bool started)
 
 void CPanelDlg::OnStart()
 {
-    // Only a chosen list item counts; typed text is never sent to the port.
+    // The rate must be a chosen list item; a port may also be typed, since an adapter may have any
+    // number up to kHighestPortNumber.
     const QString baud = SelectedItemText(m_controls.baud);
-    const QString port = SelectedItemText(m_controls.port);
-    if (baud.isEmpty() || port.isEmpty()) {
-        ShowBox(QMessageBox::Warning, baud.isEmpty() ? tr("Choose a baud rate from the \"Baud Rate\" list.")
-                                                     : tr("Choose a port number from the \"COM\" list."));
+    const std::optional<int> port = ParsePortNumber(m_controls.port->currentText());
+    if (baud.isEmpty()) {
+        ShowBox(QMessageBox::Warning, tr("Choose a baud rate from the \"Baud Rate\" list."));
+        return;
+    }
+    if (!port) {
+        ShowBox(QMessageBox::Warning, tr("Choose a port number from the \"COM\" list, or type one from 1 to %1 "
+                                         "(12 or COM12 for COM12).")
+                                          .arg(kHighestPortNumber));
         return;
     }
     if (m_comm.PortOpen()) {
@@ -150,14 +164,64 @@ void CPanelDlg::OnStart()
         ShowBox(QMessageBox::Warning, kCantOpen);
         return;
     }
-    OpenUnitLine(m_comm, {TextToInt(port.toStdString()), QString(), TextToInt(baud.toStdString())});
+    const int rate = TextToInt(baud.toStdString());
+    OpenUnitLine(m_comm, {*port, QString(), rate});
+    m_startedBaud = rate;
     EnterStartedState(true);
 }
 
 void CPanelDlg::OnStop()
 {
-    // The port stays open: an answer still on its way is gathered and interpreted.
+    // The port stays open: an answer still on its way is gathered and interpreted, but no longer
+    // awaited.
+    EndAnswerWait();
     EnterStartedState(false);
+}
+
+void CPanelDlg::done(int result)
+{
+    EndAnswerWait();
+    QDialog::done(result);
+}
+
+void CPanelDlg::AwaitAnswer(std::size_t frameChars, std::size_t answerBytes)
+{
+    EndAnswerWait();
+    m_heardSinceSend = false;
+    m_answerWait.start(AnswerWaitMs(m_startedBaud, frameChars, answerBytes));
+}
+
+void CPanelDlg::EndAnswerWait()
+{
+    m_answerWait.stop();
+    m_answerOverdue = false;
+}
+
+void CPanelDlg::OnAnswerOverdue()
+{
+    // Bytes still arriving may be the answer, which the window reads once the line has been quiet;
+    // the tick that ends their burst decides.
+    if (m_receive.QuietCountdown() > 0 && m_receive.Buffer().count > 0) {
+        m_answerOverdue = true;
+        return;
+    }
+    ShowBox(QMessageBox::Warning, NoAnswerText());
+}
+
+QString CPanelDlg::NoAnswerText() const
+{
+    const QString port = m_comm.DeviceName() == m_comm.PortLabel()
+                             ? m_comm.PortLabel()
+                             : QStringLiteral("%1 (%2)").arg(m_comm.PortLabel(), m_comm.DeviceName());
+    const QString where = QStringLiteral("%1 at %2 baud").arg(port).arg(m_startedBaud);
+    const QString other = m_startedBaud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
+    return m_heardSinceSend
+                ? tr("%1: bytes came, but no answer of the unit. The unit may talk at %2 baud (press Stop, choose "
+                     "%2 and press Start), or the line is disturbed: check the cable.")
+                      .arg(where, other)
+                : tr("%1: the unit did not answer. Check that it is powered and that the cable is plugged in. If "
+                     "the unit may be set to %2 baud, press Stop, choose %2 and press Start.")
+                      .arg(where, other);
 }
 
 bool CPanelDlg::RefuseUnlessStarted()
@@ -181,20 +245,20 @@ void CPanelDlg::OnSet()
     for (int s = 0; s < kSwitchFieldCount; ++s) {
         settings.Switch(static_cast<SwitchField>(s)) = m_switchChoice[static_cast<std::size_t>(s)];
     }
-    SendPayload(m_comm, BuildSetPayload(settings));
+    AwaitAnswer(SendPayload(m_comm, BuildSetPayload(settings)), kAcknowledgementBytes);
 }
 
 void CPanelDlg::OnSearch()
 {
     if (!RefuseUnlessStarted()) {
-        SendPayload(m_comm, BuildQueryPayload());
+        AwaitAnswer(SendPayload(m_comm, BuildQueryPayload()), kQueryAnswerBytes);
     }
 }
 
 void CPanelDlg::OnSave()
 {
     if (!RefuseUnlessStarted()) {
-        SendPayload(m_comm, BuildSavePayload());
+        AwaitAnswer(SendPayload(m_comm, BuildSavePayload()), kAcknowledgementBytes);
     }
 }
 
@@ -203,8 +267,10 @@ void CPanelDlg::OnCommEvent()
     const int kind = DeliverCommEvent(m_comm, m_receive);
     // Restarted at every event, so the quiet gap is exactly 20 ticks from the last one.
     m_tick.start();
+    m_heardSinceSend = m_heardSinceSend || kind == CMSComm::comEvReceive;
     if (kind == CMSComm::comEventDeviceLost) {
         // The component has closed the port; Start reopens it once the device is back.
+        EndAnswerWait();
         EnterStartedState(false);
         ShowBoxLater(QMessageBox::Critical, m_comm.EventDescription());
     }
@@ -212,7 +278,13 @@ void CPanelDlg::OnCommEvent()
 
 void CPanelDlg::OnTimerTick()
 {
-    m_receive.OnTimerTick();
+    const std::optional<UnitAnswer> answer = m_receive.OnTimerTick();
+    if (answer && (answer->kind == AnswerKind::Settings || answer->kind == AnswerKind::Acknowledged)) {
+        EndAnswerWait();
+    } else if (m_answerOverdue && m_receive.QuietCountdown() == 0) {
+        m_answerOverdue = false;
+        ShowBoxLater(QMessageBox::Warning, NoAnswerText());
+    }
     if (m_receive.Resting()) {
         m_tick.stop();  // nothing can change until the next port event restarts it
     }

@@ -53,6 +53,10 @@ public:
     void OnCommEvent();
     void OnTimerTick();
 
+protected:
+    // Closing the window (Escape, the close box) ends any wait for an answer.
+    void done(int result) override;
+
 private:
     void OnInitDialog();
     void EnterStartedState(bool started);
@@ -61,11 +65,21 @@ private:
     void ShowBoxLater(QMessageBox::Icon icon, const QString& text);
     // Runs a command; a serial error ends it and is shown in an error box, state untouched.
     void Dispatch(void (CPanelDlg::*handler)());
+    // A frame of frameChars went out: say so if no answer of answerBytes has come in time.
+    void AwaitAnswer(std::size_t frameChars, std::size_t answerBytes);
+    void OnAnswerOverdue();
+    void EndAnswerWait();
+    QString NoAnswerText() const;
 
     PanelControls m_controls;
     CMSComm m_comm;
     ReceiveAccumulator m_receive{this};
     QTimer m_tick;
+    // Runs only from a send until its answer, so an idle window does no work.
+    QTimer m_answerWait;
+    bool m_answerOverdue = false;  // due, with a burst still arriving: its end decides
+    bool m_heardSinceSend = false;
+    qint32 m_startedBaud = 0;
     std::array<int, kSwitchFieldCount> m_switchChoice{kSwitchNone, kSwitchNone, kSwitchNone, kSwitchNone};
     bool m_started = false;
     MessagePresenter m_presenter;

@@ -9,6 +9,35 @@
 namespace q42 {
 
 // Looked up when asked, not at start-up: enumerating ports costs time, and adapters come and go.
+void PortNumberList::refreshNumbers()
+{
+    QStringList beyond;
+    for (const int n : PortNumbersBeyondList(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
+        beyond << QString::number(n);
+    }
+    QStringList listed;
+    for (int i = kListedPortNumbers; i < count(); ++i) {
+        listed << itemText(i);
+    }
+    if (listed == beyond) {
+        return;
+    }
+    // Whatever the field shows stays: a chosen number that went away is then typed text, which
+    // Start still reads.
+    const QString shown = currentText();
+    const bool chosen = currentIndex() >= 0 && itemText(currentIndex()) == shown;
+    while (count() > kListedPortNumbers) {
+        removeItem(count() - 1);
+    }
+    addItems(beyond);
+    const int index = chosen ? findText(shown) : -1;
+    if (index >= 0) {
+        setCurrentIndex(index);
+    } else {
+        setEditText(shown);
+    }
+}
+
 void PortNumberList::refreshToolTips()
 {
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
@@ -24,6 +53,7 @@ void PortNumberList::refreshToolTips()
 
 void PortNumberList::showPopup()
 {
+    refreshNumbers();
     refreshToolTips();
     QComboBox::showPopup();
 }

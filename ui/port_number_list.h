@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The port number list; each number's tooltip names the device it reaches now.
+// The port number list: 1 to 8 always, then each higher number that reaches a device now; each
+// number's tooltip names the device it reaches.
 #pragma once
 
 #include <QComboBox>
@@ -17,6 +18,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void refreshNumbers();
     void refreshToolTips();
 };
 

@@ -29,13 +29,15 @@ x11_start_display() {
   return 1
 }
 
-# q42-unit-sim with the given options; port 1 reaches it. Its log is in $X11_WORK/unit.log.
+# q42-unit-sim with the given options; port X11_UNIT_PORT (default 1) reaches it. Its log is in
+# $X11_WORK/unit.log ($X11_WORK/unit<N>.log for another port N).
 x11_start_unit() {
-  local bin=$1; shift
-  "$bin/q42-unit-sim" "$@" >"$X11_WORK/unit.out" 2>"$X11_WORK/unit.log" &
+  local bin=$1 n=${X11_UNIT_PORT:-1} name=unit; shift
+  [ "$n" = 1 ] || name=unit$n
+  "$bin/q42-unit-sim" "$@" >"$X11_WORK/$name.out" 2>"$X11_WORK/$name.log" &
   X11_PIDS+=($!)
-  for _ in $(seq 100); do [ -s "$X11_WORK/unit.out" ] && break; sleep 0.05; done
-  export Q42_COM1=$(head -n1 "$X11_WORK/unit.out")
+  for _ in $(seq 100); do [ -s "$X11_WORK/$name.out" ] && break; sleep 0.05; done
+  export "Q42_COM$n=$(head -n1 "$X11_WORK/$name.out")"
 }
 
 # Prints the id of the first shown window whose title matches, waiting up to 5 s.

@@ -86,8 +86,10 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {{"-p", "3", "--port", "3", "get"}, "the same unit is given twice"},
         {{"-r", "/dev/a", "-r", "/dev/b", "-p", "3", "-p", "4", "get"}, ""},
         {{"-p", "1", "-t", "1", "get"}, ""},
-        {{"-p", "0", "get"}, "port number \"0\": choose 1 to 8"},
-        {{"-p", "9", "get"}, "port number \"9\": choose 1 to 8"},
+        {{"-p", "0", "get"}, "port number \"0\": choose 1 to 255 (12 or COM12 for COM12)"},
+        {{"-p", "256", "get"}, "port number \"256\": choose 1 to 255 (12 or COM12 for COM12)"},
+        {{"-p", "COM1x", "get"}, "port number \"COM1x\": choose 1 to 255 (12 or COM12 for COM12)"},
+        {{"-p", "255", "-p", "com12", "get"}, ""},
         {{"-r", "/dev/a"}, "no command given: get, set, save, ports or detect"},
         {{"-r", "/dev/a", "ports"}, "ports lists every device; it takes no -r or -p"},
         {{"get"}, "no unit given: name its device with -r DEVICE or its port number with -p N"},
@@ -110,6 +112,9 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         EXPECT_EQ(parsed.request.has_value(), *c.error == '\0' && !parsed.help && !parsed.version)
             << c.args.join(' ').toStdString();
     }
+    const ParsedCommandLine ports = ParseCommandLine({"q42ctl", "-p", "COM12", "-p", "255", "get"});
+    ASSERT_TRUE(ports.request);
+    EXPECT_EQ(ports.request->targets, (QList<Target>{{QString(), 12}, {QString(), 255}}));
 }
 
 }  // namespace

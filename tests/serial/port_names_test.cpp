@@ -6,6 +6,7 @@
 #include "comm_error.h"
 #include "mscomm.h"
 #include "open_error.h"
+#include "port_inventory.h"
 #include "port_names.h"
 
 namespace q42 {
@@ -51,9 +52,59 @@ TEST(PortNames, Resolution)
 
 TEST(PortNames, DescribesWhatEachNumberReaches)
 {
-    EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}, {"Q42_COM8", "/dev/pts/9"}})),
-              "1 = /dev/ttyUSB0, 3 = /dev/pts/4, 8 = /dev/pts/9");
+    EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}, {"Q42_COM255", "/dev/pts/9"}})),
+              "1 = /dev/ttyUSB0, 3 = /dev/pts/4, 255 = /dev/pts/9");
     EXPECT_EQ(DescribePortNumbers({}, Env({})), "no serial ports are present");
+}
+
+// What may be typed for a port: its number or COMn, 1 to 255.
+TEST(PortNames, TypedNumbers)
+{
+    const std::pair<QString, std::optional<int>> cases[] = {
+        {"1", 1},        {"12", 12},     {"COM12", 12},     {"com12", 12},    {" Com7 ", 7},
+        {"255", 255},    {"256", {}},    {"0", {}},         {"COM0", {}},     {"", {}},
+        {"COM", {}},     {"12a", {}},    {"COM-1", {}},     {"COM 12", {}},   {"1234", {}},
+        {"\\\\.\\COM12", {}}, {"+5", {}}, {QString::fromUtf8("\u0661\u0662"), {}},
+    };
+    for (const auto& [typed, number] : cases) {
+        EXPECT_EQ(ParsePortNumber(typed), number) << typed.toStdString();
+    }
+    EXPECT_EQ(PortName(12), "COM12");
+    EXPECT_EQ(PortVariable(12), "Q42_COM12");
+}
+
+// The window's list adds, after 1 to 8, each higher number that reaches a device now.
+TEST(PortNames, NumbersBeyondTheList)
+{
+    auto devices = [](const QString& pattern, int from, int to) {
+        QList<SerialDeviceInfo> list;
+        for (int i = from; i <= to; ++i) {
+            list.append(SerialDeviceInfo{pattern.arg(i), {}, {}, {}, {}, {}, {}});
+        }
+        return list;
+    };
+    struct Case {
+        const char* name;
+        QList<SerialDeviceInfo> present;
+        QMap<QString, QString> env;
+        bool windows;
+        std::vector<int> numbers;
+    };
+    const Case cases[] = {
+        {"eight devices fill the list", devices("/dev/ttyS%1", 0, 7), {}, false, {}},
+        {"a ninth and tenth device", devices("/dev/ttyS%1", 0, 9), {}, false, {9, 10}},
+        {"variables past the list, up to 255",
+         devices("/dev/ttyUSB%1", 0, 2),
+         {{"Q42_COM12", "/dev/pts/3"}, {"Q42_COM255", "/dev/pts/4"}, {"Q42_COM256", "/dev/pts/5"}, {"Q42_COM5", "/dev/x"}},
+         false,
+         {12, 255}},
+        {"Windows: each COM port past 8, in any case", devices("COM%1", 3, 3) + devices("com%1", 23, 23) + devices("COM%1", 12, 12),
+         {{"Q42_COM9", "COM3"}}, true, {9, 12, 23}},
+        {"Windows: the count of ports means nothing", devices("COM%1", 1, 9), {}, true, {9}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PortNumbersBeyondList(c.present, Env(c.env), c.windows), c.numbers) << c.name;
+    }
 }
 
 // Windows says "access denied" for a port another program holds: busy there, never 'dialout'.

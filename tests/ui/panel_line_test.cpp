@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSerialPort>
 #include <QTest>
@@ -234,6 +235,81 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
             EXPECT_LT(CpuSeconds() - cpuBefore, 0.3) << c.name << ": idling after the hang-up must not spin";
         }
         ExpectCleanSearch(p, c.name);
+    }
+}
+
+// A send that no answer follows gets one box, after the unit's second and the frames' line time,
+// naming the port, its device and the rate; Stop, a lost device and closing the window end the
+// wait, and an answer that does come is shown as ever.
+TEST(PanelLine, AWordWhenNoAnswerComes)
+{
+    const QString silent = "COM1 (%1) at %2 baud: the unit did not answer. Check that it is powered and that the "
+                           "cable is plugged in. If the unit may be set to %3 baud, press Stop, choose %3 and press Start.";
+    const QString noise = "COM1 (%1) at %2 baud: bytes came, but no answer of the unit. The unit may talk at %3 baud "
+                          "(press Stop, choose %3 and press Start), or the line is disturbed: check the cable.";
+    const QString lost = "COM1: the device %1 went away";
+    enum Ending { Wait, Stop, Close };
+    struct Case {
+        const char* name;
+        QStringList options;
+        QString baud;
+        int command;
+        Ending ending;
+        QString box;       // the box the send ends with, or empty
+        QString answered;  // the answer's message after it, or empty
+        int waitMs;        // the unit's second and both frames' line time at that rate
+    };
+    const Case cases[] = {
+        {"silent unit", {"--no-answer"}, "57600", IDC_SEARCH, Wait, silent, "", 1039},
+        {"only noise comes", {"--noise-only", "--garbage", "30"}, "57600", IDC_SAVE, Wait, noise, "", 1003},
+        {"unit at the other rate", {"--strict-baud", "--baud", "9600"}, "57600", IDC_SET, Wait, silent, "", 1024},
+        {"silent at 9600", {"--no-answer", "--baud", "9600"}, "9600", IDC_SAVE, Wait, silent, "", 1013},
+        {"an answer after the box", {"--delay-ms", "1300"}, "57600", IDC_SEARCH, Wait, silent, "Search Success!", 1039},
+        {"answered in time at 9600", {"--baud", "9600", "--delay-ms", "500"}, "9600", IDC_SEARCH, Wait, "",
+         "Search Success!", 1234},
+        {"an answer still arriving when the time is up",
+         {"--delay-ms", "900", "--split-at", "60", "--pause-ms", "150"}, "57600", IDC_SEARCH, Wait, "",
+         "Search Success!", 1039},
+        {"Stop before the time is up", {"--no-answer"}, "57600", IDC_SEARCH, Stop, "", "", 1039},
+        {"the window closed before the time is up", {"--no-answer"}, "57600", IDC_SEARCH, Close, "", "", 1039},
+        {"the device went away", {"--hangup-after", "0"}, "57600", IDC_SEARCH, Wait, lost, "", 0},
+    };
+    for (const Case& c : cases) {
+        SimProcess sim(c.options);
+        ASSERT_TRUE(sim.Started()) << c.name;
+        sim.Wire(1);
+        Panel p;
+        p.dlg.Controls().baud->setCurrentIndex(p.dlg.Controls().baud->findText(c.baud));
+        p.Click(IDC_START);
+        ASSERT_TRUE(p.dlg.Started()) << c.name;
+        QElapsedTimer sent;
+        sent.start();
+        p.Click(c.command);
+        if (c.ending != Wait) {
+            Pump(300ms);
+            c.ending == Stop ? p.Click(IDC_STOP) : QTest::keyClick(&p.dlg, Qt::Key_Escape);
+            EXPECT_EQ(p.dlg.isVisible(), c.ending == Stop) << c.name;
+        }
+        const QString box = QString(c.box)
+                                .replace("%1", sim.Device())
+                                .replace("%2", c.baud)
+                                .replace("%3", c.baud == "57600" ? "9600" : "57600");
+        if (!box.isEmpty()) {
+            ASSERT_TRUE(WaitFor([&] { return !p.boxes.empty(); }, 3s)) << c.name;
+            EXPECT_GE(sent.elapsed(), c.waitMs) << c.name << ": the box came before the unit's time was up";
+            EXPECT_LT(sent.elapsed(), c.waitMs + 400) << c.name;
+            EXPECT_TRUE(p.boxes[0].second.startsWith(box)) << p.boxes[0].second.toStdString();
+        }
+        // Long enough for a late answer, and for a second box if one were to come.
+        Pump(std::chrono::milliseconds(2000 - sent.elapsed()));
+        QStringList expected;
+        if (!box.isEmpty()) {
+            expected << (c.box == lost ? p.Texts().value(0) : box);  // the rest of a lost device's text is Qt's
+        }
+        if (!c.answered.isEmpty()) {
+            expected << c.answered;
+        }
+        EXPECT_EQ(p.Texts(), expected) << c.name << ": one box per send, the answer as ever";
     }
 }
 

@@ -162,7 +162,8 @@ TEST(PanelWindow, StartNeedsAListItem)
     const Case cases[] = {
         {"typed baud", IDC_BAUD, "115200", "Choose a baud rate from the \"Baud Rate\" list."},
         {"emptied baud", IDC_BAUD, "", "Choose a baud rate from the \"Baud Rate\" list."},
-        {"typed port", IDC_PORT, "9", "Choose a port number from the \"COM\" list."},
+        {"port past 255", IDC_PORT, "COM256", "Choose a port number from the \"COM\" list, or type one from 1 to 255 (12 or COM12 for COM12)."},
+        {"port not a number", IDC_PORT, "USB0", "Choose a port number from the \"COM\" list, or type one from 1 to 255 (12 or COM12 for COM12)."},
     };
     for (const Case& c : cases) {
         Panel p;

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # The real q42-panel under Xvfb, driven only by mouse and keyboard against the simulated unit:
-# refused Search before Start, Start, Search, a typed value sent with Enter, Save, Escape to quit.
-# Checks what the unit received, byte for byte. Given a Windows build's folder (q42-panel.exe) and the
-# simulated unit of a Linux build, it drives the .exe under Wine with COM1 mapped to the unit.
+# refused Search before Start, Start, Search, a typed value sent with Enter, Save; then port 12
+# typed into the COM list and chosen from it; Escape to quit. Checks what the units received, byte
+# for byte. Given a Windows build's folder (q42-panel.exe) and the simulated unit of a Linux build,
+# it drives the .exe under Wine with COM1 and COM12 mapped to the units.
 set -euo pipefail
 bin=${1:?usage: x11_drive_test.sh BIN_DIR [UNIT_SIM]}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/scripts/lib/x11.sh"
 trap x11_cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- unit log"; cat "$X11_WORK/unit.log"; echo "--- panel log"; tail -n 60 "$X11_WORK/panel.log"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  for log in unit unit12; do echo "--- $log log"; cat "$X11_WORK/$log.log"; done
+  echo "--- panel log"; tail -n 60 "$X11_WORK/panel.log"; exit 1
+}
 
 x11_start_display
 x11_start_unit "$(dirname "${2:-$bin/q42-unit-sim}")" --verbose
+X11_UNIT_PORT=12 x11_start_unit "$(dirname "${2:-$bin/q42-unit-sim}")" --verbose
 panel_cmd=("$bin/q42-panel")
 export QT_QPA_PLATFORM=xcb
 if [ -e "$bin/q42-panel.exe" ]; then
@@ -19,6 +25,8 @@ if [ -e "$bin/q42-panel.exe" ]; then
   . "$top/scripts/lib/wine.sh"
   wine_env
   wine_map_com 1 "$Q42_COM1"
+  wine_map_com 12 "$Q42_COM12"
+  unset Q42_COM12   # under Wine, COM12 is the port itself: the list finds it as the system reports it
   panel_cmd=("$top/scripts/wine-run.sh" "$bin/q42-panel.exe")
 fi
 "${panel_cmd[@]}" >"$X11_WORK/panel.log" 2>&1 &
@@ -46,7 +54,7 @@ close_box() {  # the box is the newest VARNEK-Q42 window; Enter presses its OK
   xdotool windowfocus --sync "$box" key Return
   wait_windows 1
 }
-got() { grep -c "^q42-unit-sim: got $1\$" "$X11_WORK/unit.log" || true; }
+got() { grep -c "^q42-unit-sim: got $1\$" "$X11_WORK/${2:-unit}.log" || true; }
 
 focus_main
 x11_click_du 77 241 40 14                  # Search before Start
@@ -70,6 +78,32 @@ x11_click_du 122 240 39 14                 # Save
 sleep 0.4
 close_box
 
+x11_click_du 115 25 50 14                  # Stop
+x11_click_du 59 25 48 12                   # the COM list's field: 12 typed
+xdotool key ctrl+a type 12
+x11_click_du 115 7 50 14                   # Start
+x11_click_du 77 241 40 14                  # Search on port 12
+sleep 0.4
+close_box
+focus_main
+x11_click_du 70 149 40 14                  # L9 DL ISO ADJ
+xdotool key Return                     # Set sends what port 12's unit sent
+sleep 0.4
+close_box
+
+focus_main
+x11_click_du 115 25 50 14                  # Stop
+x11_click_du 59 25 48 12
+xdotool key ctrl+a type 1
+xdotool key alt+Down                   # 12 chosen in the opened list
+sleep 0.3
+xdotool type 12
+xdotool key Return
+x11_click_du 115 7 50 14                   # Start
+x11_click_du 122 240 39 14                 # Save
+sleep 0.4
+close_box
+
 focus_main
 xdotool key Escape
 for _ in $(seq 40); do kill -0 "$panel" 2>/dev/null || break; sleep 0.05; done
@@ -82,4 +116,9 @@ set=':FF23006D0278000021010C0027010A0022010C0028010C004D0100004B0100004E0100004C
 [ "$(got "$set")" = 1 ] || fail "the unit did not get the set frame with 12abc sent as 0C"
 [ "$(got ':FF06')" = 1 ] || fail "the unit did not get the save frame"
 [ "$(grep -c '^q42-unit-sim: got' "$X11_WORK/unit.log")" = 3 ] || fail "the unit got frames nobody asked for"
+same=':FF23006D0278000021010A0027010A0022010C0028010C004D0100004B0100004E0100004C010000530100002B010100490101007E0101004A0101007F0101'
+[ "$(got "$query" unit12)" = 1 ] || fail "port 12 typed: its unit did not get the query"
+[ "$(got "$same" unit12)" = 1 ] || fail "port 12's answer did not fill the form"
+[ "$(got ':FF06' unit12)" = 1 ] || fail "the opened list did not offer 12"
+[ "$(grep -c '^q42-unit-sim: got' "$X11_WORK/unit12.log")" = 3 ] || fail "port 12's unit got frames nobody asked for"
 echo "1 passed, 0 failed: ${panel_cmd[-1]##*/} driven by mouse and keyboard under Xvfb"
