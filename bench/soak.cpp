@@ -42,13 +42,7 @@ DeviceSettings RandomSettings(std::mt19937& rng)
 
 bool SameAsSent(const DeviceSettings& sent, const UnitAnswer& read)
 {
-    const WireValues wire = WireValuesOf(sent);
-    for (std::size_t row = 0; row < kParameterCount; ++row) {
-        if (ParameterTable[row].readInAnswer && read.rowValue[row] != wire[row]) {
-            return false;
-        }
-    }
-    return read.CarriesEveryValue();
+    return read.CarriesEveryValue() && read.values == ValuesOfForm(sent);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "unit_values.h"
+#include "value_text.h"
 
 namespace q42::ctl {
 

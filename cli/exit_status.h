@@ -2,6 +2,8 @@
 // What q42ctl's exit status tells a script.
 #pragma once
 
+#include "comm_error.h"
+
 namespace q42::ctl {
 
 enum class ExitStatus : int {
@@ -12,5 +14,25 @@ enum class ExitStatus : int {
     Differs = 5,     // --verify read back other values than were written
     OutputLost = 6,  // standard output could not be written (a full disk, say)
 };
+
+// What a failure of the line means for a script: the port never opened (nothing reached the unit),
+// or a frame or its answer was lost on an open line.
+constexpr ExitStatus ExitStatusOf(CommErrorKind kind)
+{
+    switch (kind) {
+    case CommErrorKind::DeviceLost:
+    case CommErrorKind::NotOpen:
+    case CommErrorKind::WriteRefused:
+        return ExitStatus::NoAnswer;
+    case CommErrorKind::NotFound:
+    case CommErrorKind::Permission:
+    case CommErrorKind::Busy:
+    case CommErrorKind::NotSerial:
+    case CommErrorKind::Unsupported:
+    case CommErrorKind::Other:
+        break;
+    }
+    return ExitStatus::CannotOpen;
+}
 
 }  // namespace q42::ctl

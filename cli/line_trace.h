@@ -24,7 +24,6 @@ public:
     // The clock starts with the program, so the times of several units line up.
     explicit LineTrace(bool enabled);
 
-    bool Enabled() const { return m_enabled; }
     // Traces what goes over comm's line under the name label() gives at that moment.
     void Watch(CMSComm& comm, std::function<QString()> label) const;
 

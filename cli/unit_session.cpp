@@ -64,7 +64,7 @@ void UnitSession::Start()
     try {
         OpenUnitLine(m_comm, line);
     } catch (const CommError& e) {
-        finish(ExitStatus::CannotOpen, QString::fromStdString(e.what()));
+        finish(ExitStatusOf(e.Kind()), QString::fromStdString(e.what()));
         return;
     }
     if (m_target.device.isEmpty()) {
@@ -85,7 +85,7 @@ void UnitSession::sendNext()
     try {
         SendPayload(m_comm, buildPayload());
     } catch (const CommError& e) {
-        finish(ExitStatus::NoAnswer, QString::fromStdString(e.what()));
+        finish(ExitStatusOf(e.Kind()), QString::fromStdString(e.what()));
         return;
     }
     m_deadline.start(m_request.timeoutMs);
@@ -95,7 +95,7 @@ int UnitSession::buildPayload() const
 {
     switch (m_step) {
     case Step::Write:
-        return BuildSetPayload(ToWireValues(m_written));
+        return BuildSetPayload(m_written);
     case Step::Save:
         return BuildSavePayload();
     case Step::ReadBefore:
@@ -111,8 +111,8 @@ void UnitSession::handleComm()
         return;
     }
     const int kind = DeliverCommEvent(m_comm, m_receive);
-    if (kind == CMSComm::comEventDeviceLost) {
-        finish(ExitStatus::NoAnswer, m_comm.EventDescription());
+    if (kind == CMSComm::comEvDeviceLost) {
+        finish(ExitStatusOf(CommErrorKind::DeviceLost), m_comm.EventDescription());
         return;
     }
     m_heard = true;
@@ -137,7 +137,7 @@ void UnitSession::takeAnswer(const UnitAnswer& answer)
         return;
     }
     if (waitsForSettings()) {
-        m_read = ValuesOf(answer);
+        m_read = answer.values;
     }
     stepAnswered();
 }
@@ -152,7 +152,7 @@ void UnitSession::stepAnswered()
         for (std::size_t i = 0; i < kValueCount; ++i) {
             if (m_read[i] != m_written[i]) {
                 m_problems << QStringLiteral("%1: read back %2=%3, but %4 was written")
-                                  .arg(m_label, NameOf(i), QString::fromStdString(FormatValue(i, m_read)),
+                                  .arg(m_label, LabelOfValue(i), QString::fromStdString(FormatValue(i, m_read)),
                                        QString::fromStdString(FormatValue(i, m_written)));
             }
         }

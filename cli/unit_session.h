@@ -18,7 +18,7 @@
 #include "line_trace.h"
 #include "mscomm.h"
 #include "receive_accumulator.h"
-#include "unit_values.h"
+#include "value_text.h"
 
 namespace q42::ctl {
 

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "unit_values.h"
+#include "value_text.h"
 
 namespace q42::ctl {
 

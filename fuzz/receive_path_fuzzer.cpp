@@ -71,9 +71,9 @@ void CheckAnswer(const std::optional<UnitAnswer>& answer, const std::optional<st
     Check(answer->CarriesEveryValue() == (settings && size >= 58), "every value carried, or not, wrongly");
     for (int f = 0; settings && f < kTextFieldCount; ++f) {
         const auto field = static_cast<TextField>(f);
-        if (answer->Carries(field)) {
-            const int shown = field == TextField::IsoTime ? answer->Value(field) / 60 : answer->Value(field);
-            Check(std::to_string(shown) == ReferenceFieldText(*expected, field), "typed value differs");
+        if (answer->carried[ValueIndex(field)]) {
+            Check(FieldText(field, answer->values[ValueIndex(field)]) == ReferenceFieldText(*expected, field),
+                  "typed value differs");
         }
     }
 }
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Check(acc.Buffer().count <= kReceiveCapacity, "count past the receive area");
             }
         } else if (op & 0x40) {
-            acc.OnCommEvent(comEventDeviceLost, {});
+            acc.OnCommEvent(comEvDeviceLost, {});
         } else {
             const std::size_t n = std::min<std::size_t>(op & 0x3F, size - at);
             acc.OnCommEvent(comEvReceive, std::span(data + at, n));

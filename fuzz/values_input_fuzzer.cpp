@@ -13,11 +13,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "unit_values.h"
+#include "value_text.h"
 #include "values_file.h"
 
 namespace {
 
+using namespace q42;
 using namespace q42::ctl;
 
 void Check(bool ok, const char* what, const std::string& detail = {})

@@ -2,7 +2,6 @@
 #include "answer.h"
 
 #include "frame_codec.h"
-#include "text_number.h"
 
 namespace q42 {
 
@@ -21,25 +20,14 @@ void ReadSettings(const std::uint8_t* bytes, std::size_t length, UnitAnswer& ans
         if (!record.readInAnswer || pos + record.length > length) {
             continue;
         }
-        answer.rowValue[row] = record.length == 2 ? bytes[pos] + 256 * bytes[pos + 1] : bytes[pos];
-        answer.carried.set(row);
+        const std::size_t index = ValueIndexOfRow(row);
+        const int value = record.length == 2 ? bytes[pos] + 256 * bytes[pos + 1] : bytes[pos];
+        answer.values[index] = std::holds_alternative<SwitchField>(record.source) ? SwitchByte(SwitchIsOn(value)) : value;
+        answer.carried.set(index);
     }
 }
 
 }  // namespace
-
-bool UnitAnswer::CarriesEveryValue() const
-{
-    if (kind != AnswerKind::Settings) {
-        return false;
-    }
-    for (std::size_t row = 0; row < kParameterCount; ++row) {
-        if (ParameterTable[row].readInAnswer && !carried[row]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 UnitAnswer InterpretAnswer(ReceiveBuffer& buffer)
 {
@@ -73,16 +61,17 @@ void RenderAnswer(const UnitAnswer& answer, AnswerSink& sink)
     }
     // In the unit's row order, as the values came.
     for (std::size_t row = 0; row < kParameterCount; ++row) {
-        if (!answer.carried[row]) {
+        const std::size_t index = ValueIndexOfRow(row);
+        if (!ParameterTable[row].readInAnswer || !answer.carried[index]) {
             continue;
         }
-        const std::int64_t value = answer.rowValue[row];
+        const std::int64_t value = answer.values[index];
         if (const auto* sw = std::get_if<SwitchField>(&ParameterTable[row].source)) {
-            sink.SetSwitchChoice(*sw, value == 1 ? kSwitchOn : kSwitchOff);
-            continue;
+            sink.SetSwitchChoice(*sw, ChoiceOfSwitch(value));
+        } else {
+            const auto field = std::get<TextField>(ParameterTable[row].source);
+            sink.SetFieldText(field, FieldText(field, value));
         }
-        const auto field = std::get<TextField>(ParameterTable[row].source);
-        sink.SetFieldText(field, IntToText(field == TextField::IsoTime ? value / 60 : value));
     }
     sink.RefreshSwitches();
     sink.ShowMessage(kSearchSuccessText);

@@ -8,9 +8,8 @@
 #include <cstddef>
 #include <string>
 
-#include "device_settings.h"
-#include "parameter_table.h"
 #include "receive_buffer.h"
+#include "unit_values.h"
 
 namespace q42 {
 
@@ -28,24 +27,17 @@ enum class AnswerKind {
     Ignored,       // a frame of any other length, dropped without a word
 };
 
-// One interpreted answer. For Settings, each parameter row's value as the unit keeps it (ISO TIME in
-// minutes, every other row its byte) and which rows the answer was long enough to carry.
+// One interpreted answer. For Settings, the values the answer was long enough to carry, as the
+// unit keeps them (a switch read as ON or OFF), and which those were.
 struct UnitAnswer {
     AnswerKind kind = AnswerKind::NoFrame;
     std::size_t decodedBytes = 0;
-    WireValues rowValue{};
-    std::bitset<kParameterCount> carried;
-
-    bool Carries(TextField f) const { return carried[RowOf(f)]; }
-    bool Carries(SwitchField f) const { return carried[RowOf(f)]; }
-    // ISO TIME in minutes; every other numeric field its byte, 0-255.
-    int Value(TextField f) const { return static_cast<int>(rowValue[RowOf(f)]); }
-    // Only the byte 1 means ON.
-    bool SwitchOn(SwitchField f) const { return rowValue[RowOf(f)] == 1; }
+    UnitValues values{};
+    std::bitset<kValueCount> carried;
 
     // q42ctl writes back what it read and copies one unit to the next, so a value the unit did not
     // send must never become one it sends: it takes a settings answer only when all thirteen came.
-    bool CarriesEveryValue() const;
+    bool CarriesEveryValue() const { return kind == AnswerKind::Settings && carried.all(); }
 };
 
 // What answer interpretation needs of the window.

@@ -3,41 +3,58 @@
 
 namespace q42 {
 
+namespace {
+
+// One switch over the members serves the const and the non-const accessors alike.
+template <typename Settings>
+auto& TextMember(Settings& s, TextField f)
+{
+    switch (f) {
+    case TextField::IsoTime: return s.iso_time;
+    case TextField::L9AttDl: return s.l9_att_dl;
+    case TextField::L9AttUl: return s.l9_att_ul;
+    case TextField::L7AttDl: return s.l7_att_dl;
+    case TextField::L7AttUl: return s.l7_att_ul;
+    case TextField::L9DlIsoAdj: return s.l9_dl_iso_adj;
+    case TextField::L9UlIsoAdj: return s.l9_ul_iso_adj;
+    case TextField::L7DlIsoAdj: return s.l7_dl_iso_adj;
+    case TextField::L7UlIsoAdj: return s.l7_ul_iso_adj;
+    }
+    return s.iso_time;
+}
+
+template <typename Settings>
+auto& SwitchMember(Settings& s, SwitchField f)
+{
+    switch (f) {
+    case SwitchField::SmartSwitch: return s.smart_switch;
+    case SwitchField::SleepMode: return s.sleep_mode;
+    case SwitchField::L9PaSw: return s.l9_pa_sw;
+    case SwitchField::L7PaSw: return s.l7_pa_sw;
+    }
+    return s.smart_switch;
+}
+
+}  // namespace
+
 std::string& DeviceSettings::Text(TextField f)
 {
-    return const_cast<std::string&>(static_cast<const DeviceSettings&>(*this).Text(f));
+    return TextMember(*this, f);
 }
 
 const std::string& DeviceSettings::Text(TextField f) const
 {
-    switch (f) {
-    case TextField::IsoTime: return iso_time;
-    case TextField::L9AttDl: return l9_att_dl;
-    case TextField::L9AttUl: return l9_att_ul;
-    case TextField::L7AttDl: return l7_att_dl;
-    case TextField::L7AttUl: return l7_att_ul;
-    case TextField::L9DlIsoAdj: return l9_dl_iso_adj;
-    case TextField::L9UlIsoAdj: return l9_ul_iso_adj;
-    case TextField::L7DlIsoAdj: return l7_dl_iso_adj;
-    case TextField::L7UlIsoAdj: return l7_ul_iso_adj;
-    }
-    return iso_time;
+    return TextMember(*this, f);
 }
 
 int& DeviceSettings::Switch(SwitchField f)
 {
-    switch (f) {
-    case SwitchField::SmartSwitch: return smart_switch;
-    case SwitchField::SleepMode: return sleep_mode;
-    case SwitchField::L9PaSw: return l9_pa_sw;
-    case SwitchField::L7PaSw: return l7_pa_sw;
-    }
-    return smart_switch;
+    return SwitchMember(*this, f);
 }
 
 int DeviceSettings::Switch(SwitchField f) const
 {
-    return const_cast<DeviceSettings&>(*this).Switch(f);
+    return SwitchMember(*this, f);
 }
 
 const char* LabelOf(TextField f)

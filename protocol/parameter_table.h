@@ -74,21 +74,6 @@ inline constexpr std::size_t kQueryPayloadBytes = 1 + 3 * kParameterCount;  // 4
 inline constexpr std::size_t kSetPayloadBytes = ValuePosition(kParameterCount - 1) + 1;  // 62
 inline constexpr std::size_t kSavePayloadBytes = 1;
 
-// Each row's value as the unit keeps it: ISO TIME in minutes, every other row its byte (a switch 1
-// for ON). Only the low bytes of a row's length travel.
-using WireValues = std::array<std::int64_t, kParameterCount>;
-
-// The row whose value a query answer carries for a form value (the first of a PA switch's two copies).
-constexpr std::size_t RowOf(std::variant<TextField, SwitchField> source)
-{
-    std::size_t row = 0;
-    while (row < kParameterCount && ParameterTable[row].source != source) {
-        ++row;
-    }
-    return row;
-}
-
-static_assert(RowOf(TextField::IsoTime) == 0 && RowOf(SwitchField::L9PaSw) == 11 && RowOf(SwitchField::L7PaSw) == 13);
 static_assert(ValuePosition(0) == 4 && ValuePosition(1) == 9 && ValuePosition(13) == 57);
 static_assert(kSetPayloadBytes == 62);
 

@@ -5,7 +5,6 @@
 
 #include "frame_codec.h"
 #include "parameter_table.h"
-#include "text_number.h"
 
 namespace q42 {
 
@@ -52,37 +51,20 @@ int BuildQueryPayload()
     return out.Length();
 }
 
-WireValues WireValuesOf(const DeviceSettings& settings)
-{
-    WireValues values{};
-    for (std::size_t row = 0; row < kParameterCount; ++row) {
-        const auto& source = ParameterTable[row].source;
-        if (const auto* field = std::get_if<SwitchField>(&source)) {
-            values[row] = settings.Switch(*field) == kSwitchOn ? 1 : 0;
-            continue;
-        }
-        const auto field = std::get<TextField>(source);
-        // Hours go out as minutes; the product is taken in 64 bits so that no hour count overflows,
-        // and only its low bits travel, as the unit has always received them.
-        values[row] = std::int64_t{TextToInt(settings.Text(field))} * (field == TextField::IsoTime ? 60 : 1);
-    }
-    return values;
-}
-
-int BuildSetPayload(const WireValues& values)
+int BuildSetPayload(const UnitValues& values)
 {
     NibbleWriter out;
     out.Byte(CMD_SET);
     for (std::size_t row = 0; row < kParameterCount; ++row) {
         WriteRecordHeader(out, ParameterTable[row]);
-        WriteRecordValue(out, ParameterTable[row], values[row]);
+        WriteRecordValue(out, ParameterTable[row], values[ValueIndexOfRow(row)]);
     }
     return out.Length();
 }
 
 int BuildSetPayload(const DeviceSettings& settings)
 {
-    return BuildSetPayload(WireValuesOf(settings));
+    return BuildSetPayload(ValuesOfForm(settings));
 }
 
 int BuildSavePayload()

@@ -6,7 +6,7 @@ namespace q42 {
 
 enum CommEventKind : int {
     comEvReceive = 2,           // received bytes wait in Input
-    comEventDeviceLost = 1100,  // the device went away or failed; the port is now closed
+    comEvDeviceLost = 1100,     // the device went away or failed; the port is now closed
 };
 
 }  // namespace q42

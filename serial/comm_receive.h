@@ -7,7 +7,7 @@
 
 namespace q42 {
 
-// Returns the event's kind (CMSComm::comEvReceive, comEventDeviceLost, ...).
+// Returns the event's kind (CMSComm::comEvReceive, comEvDeviceLost, ...).
 int DeliverCommEvent(CMSComm& comm, ReceiveAccumulator& receive);
 
 }  // namespace q42

@@ -5,15 +5,15 @@
 
 #include "comm_error.h"
 #include "open_error.h"
-#include "port_names.h"
+#include "port_inventory.h"
 
 namespace q42 {
 
 namespace {
 
-[[noreturn]] void Throw(const QString& text)
+[[noreturn]] void Throw(CommErrorKind kind, const QString& text)
 {
-    throw CommError(text.toStdString());
+    throw CommError(kind, text.toStdString());
 }
 
 // The device exists and this user may read and write it: then a refused open means another
@@ -47,7 +47,7 @@ QString CMSComm::PortLabel() const
 void CMSComm::CommDevice(const QString& device)
 {
     if (m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the device cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
+        Throw(CommErrorKind::Other, QStringLiteral("%1: the device cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
     }
     m_fixedDevice = device;
 }
@@ -55,7 +55,7 @@ void CMSComm::CommDevice(const QString& device)
 void CMSComm::CommPort(int portNumber)
 {
     if (m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the port number cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
+        Throw(CommErrorKind::Other, QStringLiteral("%1: the port number cannot change while %2 is open.").arg(PortLabel(), m_deviceName));
     }
     m_portNumber = portNumber;
 }
@@ -105,7 +105,7 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
     if (error == QSerialPort::DeviceNotFoundError) {
         failure.portsNow = DescribePortsNow();
     }
-    Throw(OpenErrorText(failure));
+    Throw(OpenErrorKind(failure), OpenErrorText(failure));
 }
 
 void CMSComm::Settings(const QString& settings)
@@ -115,13 +115,13 @@ void CMSComm::Settings(const QString& settings)
                         fields[2] == QLatin1String("8") && fields[3] == QLatin1String("1");
     const int baud = fields.value(0).toInt();
     if (!lineOk || (baud != 9600 && baud != 57600)) {
-        Throw(QStringLiteral("%1: the line settings \"%2\" are not supported; the unit talks at 9600,n,8,1 or "
+        Throw(CommErrorKind::Unsupported, QStringLiteral("%1: the line settings \"%2\" are not supported; the unit talks at 9600,n,8,1 or "
                              "57600,n,8,1.")
                   .arg(PortLabel(), settings));
     }
     m_baudRate = baud;
     if (m_port.isOpen() && !m_port.setBaudRate(baud)) {
-        Throw(QStringLiteral("%1: the device %2 refused %3 baud: %4.")
+        Throw(CommErrorKind::Unsupported, QStringLiteral("%1: the device %2 refused %3 baud: %4.")
                   .arg(PortLabel(), m_deviceName)
                   .arg(baud)
                   .arg(m_port.errorString()));
@@ -131,12 +131,12 @@ void CMSComm::Settings(const QString& settings)
 void CMSComm::Output(std::string_view text)
 {
     if (!m_port.isOpen()) {
-        Throw(QStringLiteral("%1: the port is not open, so nothing was sent.").arg(PortLabel()));
+        Throw(CommErrorKind::NotOpen, QStringLiteral("%1: the port is not open, so nothing was sent.").arg(PortLabel()));
     }
     const auto size = static_cast<qint64>(text.size());
     // Handed to the driver at once, so a frame is never lost in our buffer if the window closes next.
     if (m_port.write(text.data(), size) != size || !m_port.flush()) {
-        Throw(QStringLiteral("%1: writing to %2 failed: %3.").arg(PortLabel(), m_deviceName, m_port.errorString()));
+        Throw(CommErrorKind::WriteRefused, QStringLiteral("%1: writing to %2 failed: %3.").arg(PortLabel(), m_deviceName, m_port.errorString()));
     }
     if (m_tap) {
         m_tap(Direction::Sent, QByteArray(text.data(), size));
@@ -172,7 +172,7 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
                                         "back in, then start again.")
                              .arg(PortLabel(), m_deviceName, m_port.errorString());
     m_port.close();
-    raise(comEventDeviceLost);
+    raise(comEvDeviceLost);
 }
 
 void CMSComm::raise(int commEvent)

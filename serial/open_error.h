@@ -5,6 +5,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include "comm_error.h"
+
 namespace q42 {
 
 struct OpenFailure {
@@ -15,6 +17,9 @@ struct OpenFailure {
     QString portsNow;      // what the port numbers reach now
 };
 
+// What kind of failure it is: Windows, and Qt for a device another process holds, report a busy
+// port as a permission error, so only a device this user may not open at all is a permission problem.
+CommErrorKind OpenErrorKind(const OpenFailure& failure);
 QString OpenErrorText(const OpenFailure& failure);
 
 // "Port numbers reach now: 1 = /dev/ttyUSB0" (on Windows: "Serial ports present now: COM3"), for the

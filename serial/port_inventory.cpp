@@ -27,62 +27,52 @@ QStringList DeviceNames(const QList<SerialDeviceInfo>& devices)
     return names;
 }
 
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QList<SerialDeviceInfo>& present, const EnvLookup& env,
+                                                      bool windows)
+{
+    const QStringList ordered = DeviceNames(present);
+    std::vector<std::pair<int, QString>> inUse;
+    for (int n = 1; n <= kHighestPortNumber; ++n) {
+        const auto isPortN = [&](const QString& device) { return SameDevice(device, PortName(n), true); };
+        const bool systemHasIt = windows ? std::ranges::any_of(ordered, isPortN) : n <= ordered.size();
+        if (systemHasIt || !env(PortVariable(n)).isEmpty()) {
+            inUse.emplace_back(n, ResolvePortName(n, ordered, env, windows));
+        }
+    }
+    return inUse;
+}
+
+QString DescribePortNumbers(const std::vector<std::pair<int, QString>>& inUse)
+{
+    QStringList parts;
+    for (const auto& [n, device] : inUse) {
+        parts << QStringLiteral("%1 = %2").arg(n).arg(device);
+    }
+    return parts.isEmpty() ? QStringLiteral("no serial ports are present") : parts.join(QStringLiteral(", "));
+}
+
 QList<PortEntry> ListPorts(const QList<SerialDeviceInfo>& system, const EnvLookup& env, bool windows)
 {
-    const QStringList ordered = DeviceNames(system);
-    // What each number opens now; on Windows a number without a variable is its own COM port.
-    QStringList named;
-    QStringList reached;
-    for (int n = 1; n <= kHighestPortNumber; ++n) {
-        named << env(PortVariable(n));
-        reached << (!named.last().isEmpty() ? named.last()
-                    : windows               ? PortName(n)
-                                            : (n <= ordered.size() ? ordered.at(n - 1) : QString()));
-    }
-    auto numberOf = [&](const QString& device) {
-        const auto at = std::find_if(reached.begin(), reached.end(),
-                                     [&](const QString& r) { return SameDevice(r, device, windows); });
-        return at == reached.end() ? 0 : static_cast<int>(at - reached.begin()) + 1;
-    };
     QList<PortEntry> entries;
     for (const SerialDeviceInfo& info : system) {
-        entries.append({info, numberOf(info.device), {}});
+        entries.append({info, 0, {}});
     }
-    int n = 0;
-    for (const QString& device : named) {
-        ++n;
-        if (device.isEmpty()) {
-            continue;
-        }
+    // Each device gets the lowest number that reaches it; a device only a variable names comes last.
+    for (const auto& [n, device] : PortNumbersInUse(system, env, windows)) {
         auto known = std::find_if(entries.begin(), entries.end(),
                                   [&](const PortEntry& e) { return SameDevice(e.info.device, device, windows); });
         if (known == entries.end()) {
-            SerialDeviceInfo info;
-            info.device = device;
-            entries.append({info, 0, {}});
+            entries.append({SerialDeviceInfo{device, {}, {}, {}, {}, {}, {}}, 0, {}});
             known = entries.end() - 1;
         }
         if (known->portNumber == 0) {
             known->portNumber = n;
         }
-        if (known->portNumber == n) {
+        if (known->portNumber == n && !env(PortVariable(n)).isEmpty()) {
             known->numberFrom = PortVariable(n);
         }
     }
     return entries;
-}
-
-std::vector<int> PortNumbersBeyondList(const QList<SerialDeviceInfo>& present, const EnvLookup& env, bool windows)
-{
-    std::vector<int> numbers;
-    for (int n = kListedPortNumbers + 1; n <= kHighestPortNumber; ++n) {
-        const auto isPortN = [&](const SerialDeviceInfo& info) { return SameDevice(info.device, PortName(n), true); };
-        const bool systemHasIt = windows ? std::ranges::any_of(present, isPortN) : n <= present.size();
-        if (systemHasIt || !env(PortVariable(n)).isEmpty()) {
-            numbers.push_back(n);
-        }
-    }
-    return numbers;
 }
 
 QString ByIdLinkTo(const QString& device, const QString& byIdFolder)
@@ -168,6 +158,11 @@ QList<SerialDeviceInfo> SystemSerialDevices()
     const QStringList order = OrderSerialPorts(DeviceNames(devices));
     std::ranges::stable_sort(devices, {}, [&](const SerialDeviceInfo& d) { return order.indexOf(d.device); });
     return devices;
+}
+
+QString ResolvePortName(int n)
+{
+    return ResolvePortName(n, DeviceNames(SystemSerialDevices()), SystemEnvironment);
 }
 
 }  // namespace q42

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "port_names.h"
@@ -27,9 +28,13 @@ struct SerialDeviceInfo {
 // The devices' names, in the list's order.
 QStringList DeviceNames(const QList<SerialDeviceInfo>& devices);
 
-// The port numbers above the window's first kListedPortNumbers that reach a device now, in order:
-// on Windows each COMn present, elsewhere the n-th device present, and each number a Q42_COM<n> names.
-std::vector<int> PortNumbersBeyondList(const QList<SerialDeviceInfo>& present, const EnvLookup& env, bool windows);
+// The port numbers that reach a device now, in order, with that device: each number a Q42_COM<n>
+// names, and on Windows each COMn present, elsewhere the n-th device present.
+std::vector<std::pair<int, QString>> PortNumbersInUse(const QList<SerialDeviceInfo>& present, const EnvLookup& env,
+                                                      bool windows);
+
+// "1 = /dev/ttyUSB0, 12 = /dev/pts/3": what the numbers reach now, for error texts.
+QString DescribePortNumbers(const std::vector<std::pair<int, QString>>& inUse);
 
 // One device of a listing: the port number that opens it now (0: none), and the variable that
 // points that number at it, when one does.
@@ -62,7 +67,11 @@ struct SerialNumberMatch {
 };
 SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, const QString& serial);
 
-// What this machine reports now, ordered as the port numbers count (USB adapters first).
+// What this machine reports now, ordered as the port numbers count (USB adapters first): the one
+// listing of serial devices that everything asks.
 QList<SerialDeviceInfo> SystemSerialDevices();
+
+// The device port number n reaches on this machine now.
+QString ResolvePortName(int n);
 
 }  // namespace q42

@@ -2,7 +2,6 @@
 #include "port_names.h"
 
 #include <QRegularExpression>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <tuple>
@@ -69,59 +68,19 @@ QStringList OrderSerialPorts(QStringList devices)
     return devices;
 }
 
-QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env)
+QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env, bool windows)
 {
     const QString fromEnv = env(PortVariable(n));
     if (!fromEnv.isEmpty()) {
         return fromEnv;
     }
+    if (windows) {
+        return PortName(n);
+    }
     if (n >= 1 && n <= orderedSystemPorts.size()) {
         return orderedSystemPorts.at(n - 1);
     }
-#ifdef Q_OS_WIN
-    return PortName(n);
-#else
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
-#endif
-}
-
-QStringList SystemSerialPorts()
-{
-#ifdef Q_OS_WIN
-    // On Windows the number is the COM port itself.
-    return {};
-#else
-    QStringList devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        devices << info.systemLocation();
-    }
-    return OrderSerialPorts(devices);
-#endif
-}
-
-QString ResolvePortName(int n)
-{
-    return ResolvePortName(n, SystemSerialPorts(), SystemEnvironment);
-}
-
-std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env)
-{
-    std::vector<std::pair<int, QString>> inUse;
-    for (int n = 1; n <= kHighestPortNumber; ++n) {
-        if (!env(PortVariable(n)).isEmpty() || n <= orderedSystemPorts.size()) {
-            inUse.emplace_back(n, ResolvePortName(n, orderedSystemPorts, env));
-        }
-    }
-    return inUse;
-}
-
-QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env)
-{
-    QStringList parts;
-    for (const auto& [n, device] : PortNumbersInUse(orderedSystemPorts, env)) {
-        parts << QStringLiteral("%1 = %2").arg(n).arg(device);
-    }
-    return parts.isEmpty() ? QStringLiteral("no serial ports are present") : parts.join(QStringLiteral(", "));
 }
 
 }  // namespace q42

@@ -7,8 +7,6 @@
 
 #include <functional>
 #include <optional>
-#include <utility>
-#include <vector>
 
 namespace q42 {
 
@@ -39,24 +37,13 @@ using EnvLookup = std::function<QString(const QString& name)>;
 // rest, each group in natural order (ttyUSB2 before ttyUSB10).
 QStringList OrderSerialPorts(QStringList devices);
 
-// Port n opens the device named by Q42_COM<n> when set; else the n-th of the ordered system ports;
-// else the conventional name (/dev/ttyS<n-1>, COM<n> on Windows) so that an error names a real path.
-QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env);
+// Port n opens the device named by Q42_COM<n> when set; on Windows else COMn itself; elsewhere else
+// the n-th of the ordered system ports, else the conventional name /dev/ttyS<n-1> so that an error
+// names a real path.
+QString ResolvePortName(int n, const QStringList& orderedSystemPorts, const EnvLookup& env,
+                        bool windows = kWindowsPortNames);
 
 // This process's environment, as an EnvLookup.
 QString SystemEnvironment(const QString& name);
-
-// The serial ports this machine reports now, ordered as above.
-QStringList SystemSerialPorts();
-
-// ResolvePortName against this machine's environment and ports.
-QString ResolvePortName(int n);
-
-// The port numbers that reach a device now (named by Q42_COM<n> or reported by the system), with
-// that device.
-std::vector<std::pair<int, QString>> PortNumbersInUse(const QStringList& orderedSystemPorts, const EnvLookup& env);
-
-// "1 = /dev/ttyUSB0, 2 = /dev/ttyS0": what the numbers reach now, for error texts.
-QString DescribePortNumbers(const QStringList& orderedSystemPorts, const EnvLookup& env);
 
 }  // namespace q42

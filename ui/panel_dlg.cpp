@@ -268,7 +268,7 @@ void CPanelDlg::OnCommEvent()
     // Restarted at every event, so the quiet gap is exactly 20 ticks from the last one.
     m_tick.start();
     m_heardSinceSend = m_heardSinceSend || kind == CMSComm::comEvReceive;
-    if (kind == CMSComm::comEventDeviceLost) {
+    if (kind == CMSComm::comEvDeviceLost) {
         // The component has closed the port; Start reopens it once the device is back.
         EndAnswerWait();
         EnterStartedState(false);

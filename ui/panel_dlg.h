@@ -17,6 +17,10 @@
 
 namespace q42 {
 
+namespace test {
+struct Panel;
+}
+
 inline constexpr char kPanelCaption[] = "VARNEK-Q42";
 
 class CPanelDlg : public QDialog, public AnswerSink {
@@ -42,8 +46,6 @@ public:
     const PanelControls& Controls() const { return m_controls; }
     bool Started() const { return m_started; }
     int SwitchChoice(SwitchField field) const { return m_switchChoice[static_cast<std::size_t>(field)]; }
-    CMSComm& Comm() { return m_comm; }
-    bool TickRunning() const { return m_tick.isActive(); }
 
     void OnStart();
     void OnStop();
@@ -58,6 +60,8 @@ protected:
     void done(int result) override;
 
 private:
+    friend struct test::Panel;  // the tests' fixture looks at the port and the tick
+
     void OnInitDialog();
     void EnterStartedState(bool started);
     bool RefuseUnlessStarted();

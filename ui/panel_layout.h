@@ -108,8 +108,6 @@ public:
     int X(int du) const;
     int Y(int du) const;
     QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}; }
-    int BaseX() const { return m_baseX; }
-    int BaseY() const { return m_baseY; }
 
 private:
     int m_baseX;

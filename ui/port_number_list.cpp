@@ -12,8 +12,10 @@ namespace q42 {
 void PortNumberList::refreshNumbers()
 {
     QStringList beyond;
-    for (const int n : PortNumbersBeyondList(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
-        beyond << QString::number(n);
+    for (const auto& [n, device] : PortNumbersInUse(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
+        if (n > kListedPortNumbers) {
+            beyond << QString::number(n);
+        }
     }
     QStringList listed;
     for (int i = kListedPortNumbers; i < count(); ++i) {
@@ -41,11 +43,9 @@ void PortNumberList::refreshNumbers()
 void PortNumberList::refreshToolTips()
 {
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
-    // On Windows a number is its own COM port, whatever the system lists.
-    const QStringList system = kWindowsPortNames ? QStringList() : DeviceNames(present);
     for (int i = 0; i < count(); ++i) {
         const int n = itemText(i).toInt();
-        const QString device = ResolvePortName(n, system, SystemEnvironment);
+        const QString device = ResolvePortName(n, DeviceNames(present), SystemEnvironment);
         setItemData(i, PortToolTip(n, device, present, kWindowsPortNames), Qt::ToolTipRole);
     }
     setToolTip(itemData(currentIndex(), Qt::ToolTipRole).toString());

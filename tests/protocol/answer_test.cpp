@@ -95,39 +95,39 @@ TEST(ParseAnswer, ByDecodedLength)
         AnswerKind outcome;
         Strings calls;
         bool zeroed;
+        std::size_t held;  // what HeldAnswerBytes sees before interpretation
     };
     auto answer = QueryAnswer();
     const std::string thirty = ">" + Hex({answer.begin(), answer.begin() + 30}) + "\r\n";
     const std::string twentyNine = ">" + Hex({answer.begin(), answer.begin() + 29}) + "\r\n";
     const std::string thirtyThree = ">" + Hex({answer.begin(), answer.begin() + 33}) + "\r\n";
     const Case cases[] = {
-        {"one byte", ">06\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
-        {"one byte, any value", ">FF\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
-        {"29 bytes", twentyNine, AnswerKind::Ignored, {}, false},
+        {"one byte", ">06\r\n", AnswerKind::Acknowledged, {"message Success!"}, false, 1},
+        {"one byte, any value", ">FF\r\n", AnswerKind::Acknowledged, {"message Success!"}, false, 1},
+        {"29 bytes", twentyNine, AnswerKind::Ignored, {}, false, 29},
         {"30 bytes reads only what came",
          thirty,
          AnswerKind::Settings,
          {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
           "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
-         false},
+         false, 30},
         {"33 bytes end just before the value at 33",
          thirtyThree,
          AnswerKind::Settings,
          {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
           "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
-         false},
-        {"odd digits", ">123\r\n", AnswerKind::Ignored, {}, false},
-        {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerKind::Ignored, {}, false},
-        {"no start", "0102\r\n", AnswerKind::NoFrame, {}, true},
-        {"empty payload", ">\r\n", AnswerKind::NoFrame, {}, true},
-        {"CR without LF", ">06\r\r", AnswerKind::NoFrame, {}, true},
+         false, 33},
+        {"odd digits", ">123\r\n", AnswerKind::Ignored, {}, false, 0},
+        {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerKind::Ignored, {}, false, 0},
+        {"no start", "0102\r\n", AnswerKind::NoFrame, {}, true, 0},
+        {"empty payload", ">\r\n", AnswerKind::NoFrame, {}, true, 0},
+        {"CR without LF", ">06\r\r", AnswerKind::NoFrame, {}, true, 0},
     };
     for (const Case& c : cases) {
         ReceiveBuffer buffer = Burst(c.burst);
         RecordingSink sink;
         const std::size_t held = HeldAnswerBytes(buffer);
-        EXPECT_EQ(held == 1, c.outcome == AnswerKind::Acknowledged) << c.name;
-        EXPECT_EQ(held, c.burst == thirty ? 30u : held) << c.name;
+        EXPECT_EQ(held, c.held) << c.name;
         EXPECT_EQ(ParseAnswer(buffer, sink), c.outcome) << c.name;
         EXPECT_EQ(sink.calls, c.calls) << c.name;
         const bool zeroed = std::all_of(buffer.data.begin(), buffer.data.end(), [](auto b) { return b == 0; });
@@ -139,17 +139,22 @@ TEST(ParseAnswer, ByDecodedLength)
 TEST(InterpretAnswer, ValuesAsTheUnitKeepsThem)
 {
     const auto bytes = QueryAnswer();
-    const std::pair<std::size_t, bool> lengths[] = {{30, false}, {57, false}, {58, true}, {62, true}};
-    for (const auto& [length, everyValue] : lengths) {
+    // Which values each length carries, the last value rightmost: 30 bytes end after L9 UL ISO ADJ,
+    // 57 just before L7_PA_SW's byte.
+    const std::tuple<std::size_t, bool, const char*> lengths[] = {
+        {30, false, "0000001111111"}, {57, false, "0111111111111"}, {58, true, "1111111111111"}, {62, true, "1111111111111"}};
+    // ISO TIME in minutes; a switch byte other than 1 (L7_PA_SW's 2) reads as OFF.
+    const UnitValues all = {120, 1, 2, 3, 4, 200, 6, 7, 255, 0, 1, 1, 0};
+    for (const auto& [length, everyValue, carried] : lengths) {
         ReceiveBuffer buffer = Burst(">" + Hex({bytes.begin(), bytes.begin() + static_cast<long>(length)}) + "\r\n");
         const UnitAnswer read = InterpretAnswer(buffer);
         EXPECT_EQ(read.kind, AnswerKind::Settings) << length;
         EXPECT_EQ(read.decodedBytes, length);
         EXPECT_EQ(read.CarriesEveryValue(), everyValue) << length;
-        EXPECT_EQ(read.Value(TextField::IsoTime), 120) << "minutes, not hours";
-        EXPECT_EQ(read.Value(TextField::L9UlIsoAdj), 6);
-        EXPECT_EQ(read.Carries(TextField::L7UlIsoAdj), length > 37) << length;
-        EXPECT_EQ(read.Carries(SwitchField::L7PaSw), everyValue) << length;
+        EXPECT_EQ(read.carried.to_string(), carried) << length;
+        for (std::size_t i = 0; i < kValueCount; ++i) {
+            EXPECT_EQ(read.values[i], read.carried[i] ? all[i] : 0) << length << " " << LabelOfValue(i);
+        }
     }
 }
 

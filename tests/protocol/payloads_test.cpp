@@ -50,6 +50,12 @@ TEST(Payloads, FramesAreByteExact)
     BuildSetPayload(AllTen());
     BuildQueryPayload();
     EXPECT_EQ(Frame(92), query);
+
+    // q42ctl's numbers in the form's order reach the unit's rows: odd minutes exactly, Sleep Mode
+    // before SMART Switch, each PA switch in both its copies.
+    EXPECT_EQ(BuildSetPayload(UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0}), 124);
+    EXPECT_EQ(Frame(124), ":FF23006D02960000210100002701FF0022010C0028010D004D0101004B0102004E0103004C010400530100002B0101"
+                          "00490101007E0101004A0100007F0100\r\n");
 }
 
 TEST(Payloads, SetValueConversions)

@@ -50,13 +50,6 @@ TEST(PortNames, Resolution)
     }
 }
 
-TEST(PortNames, DescribesWhatEachNumberReaches)
-{
-    EXPECT_EQ(DescribePortNumbers({"/dev/ttyUSB0"}, Env({{"Q42_COM3", "/dev/pts/4"}, {"Q42_COM255", "/dev/pts/9"}})),
-              "1 = /dev/ttyUSB0, 3 = /dev/pts/4, 255 = /dev/pts/9");
-    EXPECT_EQ(DescribePortNumbers({}, Env({})), "no serial ports are present");
-}
-
 // What may be typed for a port: its number or COMn, 1 to 255.
 TEST(PortNames, TypedNumbers)
 {
@@ -73,8 +66,8 @@ TEST(PortNames, TypedNumbers)
     EXPECT_EQ(PortVariable(12), "Q42_COM12");
 }
 
-// The window's list adds, after 1 to 8, each higher number that reaches a device now.
-TEST(PortNames, NumbersBeyondTheList)
+// Which numbers reach a device now: the window's list past 8, the "does not exist" text, ports.
+TEST(PortNames, NumbersInUse)
 {
     auto devices = [](const QString& pattern, int from, int to) {
         QList<SerialDeviceInfo> list;
@@ -88,45 +81,53 @@ TEST(PortNames, NumbersBeyondTheList)
         QList<SerialDeviceInfo> present;
         QMap<QString, QString> env;
         bool windows;
-        std::vector<int> numbers;
+        QString described;
     };
     const Case cases[] = {
-        {"eight devices fill the list", devices("/dev/ttyS%1", 0, 7), {}, false, {}},
-        {"a ninth and tenth device", devices("/dev/ttyS%1", 0, 9), {}, false, {9, 10}},
-        {"variables past the list, up to 255",
-         devices("/dev/ttyUSB%1", 0, 2),
-         {{"Q42_COM12", "/dev/pts/3"}, {"Q42_COM255", "/dev/pts/4"}, {"Q42_COM256", "/dev/pts/5"}, {"Q42_COM5", "/dev/x"}},
+        {"none", {}, {}, false, "no serial ports are present"},
+        {"ten devices", devices("/dev/ttyS%1", 0, 9), {{"Q42_COM2", "/dev/pts/1"}}, false,
+         "1 = /dev/ttyS0, 2 = /dev/pts/1, 3 = /dev/ttyS2, 4 = /dev/ttyS3, 5 = /dev/ttyS4, 6 = /dev/ttyS5, 7 = /dev/ttyS6, "
+         "8 = /dev/ttyS7, 9 = /dev/ttyS8, 10 = /dev/ttyS9"},
+        {"variables up to 255",
+         devices("/dev/ttyUSB%1", 0, 0),
+         {{"Q42_COM12", "/dev/pts/3"}, {"Q42_COM255", "/dev/pts/4"}, {"Q42_COM256", "/dev/pts/5"}, {"Q42_COM0", "/dev/x"}},
          false,
-         {12, 255}},
-        {"Windows: each COM port past 8, in any case", devices("COM%1", 3, 3) + devices("com%1", 23, 23) + devices("COM%1", 12, 12),
-         {{"Q42_COM9", "COM3"}}, true, {9, 12, 23}},
-        {"Windows: the count of ports means nothing", devices("COM%1", 1, 9), {}, true, {9}},
+         "1 = /dev/ttyUSB0, 12 = /dev/pts/3, 255 = /dev/pts/4"},
+        {"Windows: each COM port present, in any case", devices("COM%1", 3, 3) + devices("com%1", 23, 23),
+         {{"Q42_COM9", "COM3"}}, true, "3 = COM3, 9 = COM3, 23 = COM23"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PortNumbersBeyondList(c.present, Env(c.env), c.windows), c.numbers) << c.name;
+        EXPECT_EQ(DescribePortNumbers(PortNumbersInUse(c.present, Env(c.env), c.windows)), c.described) << c.name;
     }
 }
 
 // Windows says "access denied" for a port another program holds: busy there, never 'dialout'.
 TEST(OpenErrors, TextsSayWhatToDo)
 {
+    using K = CommErrorKind;
     struct Case {
         QSerialPort::SerialPortError error;
         bool mayAccess;
+        CommErrorKind kind;
         const char* says;
         const char* never;
     };
     const Case cases[] = {
-        {QSerialPort::DeviceNotFoundError, false,
+        {QSerialPort::DeviceNotFoundError, false, K::NotFound,
          "COM3: the device X does not exist. Plug in the USB serial adapter or choose another port. Ports now.", "busy"},
-        {QSerialPort::PermissionError, true, "COM3: the device X is busy: another program holds it open", "dialout"},
-        {QSerialPort::PermissionError, false,
+        {QSerialPort::PermissionError, true, K::Busy, "COM3: the device X is busy: another program holds it open", "dialout"},
+        {QSerialPort::PermissionError, false, kWindowsPortNames ? K::Busy : K::Permission,
          kWindowsPortNames ? "COM3: the device X is busy" : "COM3: the device X cannot be opened: permission denied. Add "
                                                    "your user to the 'dialout' group",
          kWindowsPortNames ? "dialout" : "busy"},
+        {QSerialPort::UnsupportedOperationError, true, K::NotSerial, "COM3: the device X is not a serial device (why).",
+         "busy"},
+        {QSerialPort::OpenError, true, K::Other, "COM3: the device X could not be opened as a serial port: why.", "busy"},
     };
     for (const Case& c : cases) {
-        const std::string text = OpenErrorText({c.error, "COM3: the device X", c.mayAccess, "why", "Ports now"}).toStdString();
+        const OpenFailure failure{c.error, "COM3: the device X", c.mayAccess, "why", "Ports now"};
+        const std::string text = OpenErrorText(failure).toStdString();
+        EXPECT_EQ(OpenErrorKind(failure), c.kind) << text;
         EXPECT_NE(text.find(c.says), std::string::npos) << text;
         EXPECT_EQ(text.find(c.never), std::string::npos) << text;
     }
@@ -139,18 +140,6 @@ TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)
         EXPECT_THROW(comm.Settings(bad), CommError) << bad;
     }
     EXPECT_NO_THROW(comm.Settings("57600,N,8,1"));
-}
-
-// Only the errors of a device that has gone end the session; a passing one must not close the port.
-TEST(PortErrors, WhichMeanTheDeviceIsGone)
-{
-    using E = QSerialPort::SerialPortError;
-    const std::pair<E, bool> cases[] = {{E::ReadError, true}, {E::WriteError, true}, {E::ResourceError, true},
-                                        {E::NoError, false}, {E::TimeoutError, false}, {E::UnsupportedOperationError, false},
-                                        {E::NotOpenError, false}, {E::UnknownError, false}};
-    for (const auto& [error, lost] : cases) {
-        EXPECT_EQ(MeansDeviceLost(error), lost) << error;
-    }
 }
 
 }  // namespace

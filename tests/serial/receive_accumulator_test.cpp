@@ -12,7 +12,7 @@ namespace {
 
 using test::RecordingSink;
 
-constexpr int kOther = comEventDeviceLost;  // any event kind but receive
+constexpr int kOther = comEvDeviceLost;  // any event kind but receive
 
 // One step of a scripted run: a piece of bytes, a non-receive event, some ticks, or InitReceive.
 struct Step {

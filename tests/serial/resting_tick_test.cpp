@@ -39,7 +39,7 @@ TEST(RestingTick, SameResultsAsATickThatNeverStops)
         const int steps = 1 + static_cast<int>(rng() % 60);
         for (int step = 0; step < steps; ++step) {
             if (rng() % 3 == 0) {
-                const int kind = rng() % 8 == 0 ? comEventDeviceLost : comEvReceive;
+                const int kind = rng() % 8 == 0 ? comEvDeviceLost : comEvReceive;
                 const std::string& piece = kPieces[rng() % kPieces.size()];
                 const std::vector<std::uint8_t> bytes(piece.begin(), piece.end());
                 always.acc.OnCommEvent(kind, bytes);

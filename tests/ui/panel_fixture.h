@@ -26,6 +26,8 @@ struct Panel {
     // Which of Start, Stop, the baud list and the port list can be used: "1011" and so on.
     QString Enabled() const;
     QWidget* Control(int id) const { return dlg.Controls().byId.value(id); }
+    CMSComm& Comm() { return dlg.m_comm; }
+    bool TickRunning() const { return dlg.m_tick.isActive(); }
 };
 
 }  // namespace q42::test

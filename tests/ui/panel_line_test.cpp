@@ -99,7 +99,7 @@ TEST(PanelLine, StartSearchSetSaveStop)
     p.Click(IDC_START);
     EXPECT_EQ(LineSpeed(line), B57600);
     ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
-    EXPECT_EQ(p.dlg.Comm().DeviceName(), sim.Device());
+    EXPECT_EQ(p.Comm().DeviceName(), sim.Device());
     EXPECT_EQ(p.Enabled(), "0100");
 
     p.Click(IDC_SEARCH);
@@ -139,7 +139,7 @@ TEST(PanelLine, StartSearchSetSaveStop)
     p.Click(IDC_SAVE);
     EXPECT_EQ(p.Texts().last(), "Please Click START");
     EXPECT_EQ(sim.FramesReceived().size(), 6);
-    EXPECT_TRUE(p.dlg.Comm().PortOpen());
+    EXPECT_TRUE(p.Comm().PortOpen());
     ::close(line);
     EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
 }
@@ -163,7 +163,7 @@ TEST(PanelLine, StartAgainOnAnotherPortAndRate)
     p.dlg.Controls().baud->setCurrentIndex(0);
     p.Click(IDC_START);
     ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
-    EXPECT_EQ(p.dlg.Comm().DeviceName(), second.Device());
+    EXPECT_EQ(p.Comm().DeviceName(), second.Device());
     EXPECT_EQ(LineSpeed(line), B9600);
     QSerialPort old(first.Device());
     EXPECT_TRUE(old.open(QIODevice::ReadWrite)) << "the first device is still held: " << old.errorString().toStdString();
@@ -230,8 +230,8 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
                                  })->second;
             EXPECT_TRUE(text.contains(sim.Device()) && text.contains("went away")) << text.toStdString();
             EXPECT_EQ(p.Enabled(), "1011") << c.name;
-            EXPECT_FALSE(p.dlg.Comm().PortOpen()) << c.name;
-            EXPECT_THROW(p.dlg.Comm().Output(":FF06\r\n"), CommError) << "nothing goes out on a closed port";
+            EXPECT_FALSE(p.Comm().PortOpen()) << c.name;
+            EXPECT_THROW(p.Comm().Output(":FF06\r\n"), CommError) << "nothing goes out on a closed port";
             EXPECT_LT(CpuSeconds() - cpuBefore, 0.3) << c.name << ": idling after the hang-up must not spin";
         }
         ExpectCleanSearch(p, c.name);
@@ -322,7 +322,7 @@ TEST(PanelLine, AFrameTheLineRefusesIsAnError)
     p.Click(IDC_START);
     ASSERT_TRUE(p.dlg.Started());
     sim.reset();  // the unit's end is gone before the window has heard of it
-    EXPECT_THROW(p.dlg.Comm().Output(":FF06\r\n"), CommError);
+    EXPECT_THROW(p.Comm().Output(":FF06\r\n"), CommError);
 }
 
 // An answer left on the line by an earlier session is not an answer to this one.
@@ -335,7 +335,7 @@ TEST(PanelLine, StaleAnswerIsDroppedAtStart)
         p.Click(IDC_START);
         p.Click(IDC_SEARCH);
         Pump(5ms);
-        p.dlg.Comm().PortOpen(false);  // the answer arrives with nobody reading
+        p.Comm().PortOpen(false);  // the answer arrives with nobody reading
     }
     Pump(500ms);  // at 9600 baud the whole answer is on the line after about 240 ms
     Panel p;

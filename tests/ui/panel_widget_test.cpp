@@ -32,7 +32,7 @@ TEST(PanelWindow, StartState)
     }
     EXPECT_TRUE(CPanelDlg().Controls().set->isDefault()) << "Set is the default button before the first show";
     EXPECT_FALSE(p.dlg.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_TRUE(p.dlg.TickRunning());
+    EXPECT_TRUE(p.TickRunning());
     EXPECT_FALSE(p.dlg.windowIcon().isNull());
 }
 
@@ -115,9 +115,9 @@ TEST(PanelWindow, CommandsBeforeStartSendNothing)
         Panel p;
         p.ClickSwitch(SwitchField::L9PaSw, kSwitchOn);
         p.Click(id);
-        EXPECT_EQ(p.Texts(), QStringList({"Please Click START"})) << id;
+        ASSERT_EQ(p.Texts(), QStringList({"Please Click START"})) << id;
         EXPECT_EQ(p.boxes.front().first, QMessageBox::Warning);
-        EXPECT_FALSE(p.dlg.Comm().PortOpen()) << id;
+        EXPECT_FALSE(p.Comm().PortOpen()) << id;
         EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L9PaSw), kSwitchNone) << "a refused Set stores nothing";
         p.dlg.RefreshSwitches();  // as at the next port event: the click snaps back to neither
         EXPECT_EQ(p.ShownChoice(SwitchField::L9PaSw), kSwitchNone) << id;
@@ -174,7 +174,7 @@ TEST(PanelWindow, StartNeedsAListItem)
         p.Click(IDC_START);
         EXPECT_EQ(p.Texts(), QStringList({c.message})) << c.name;
         EXPECT_FALSE(p.dlg.Started()) << c.name;
-        EXPECT_FALSE(p.dlg.Comm().PortOpen()) << c.name;
+        EXPECT_FALSE(p.Comm().PortOpen()) << c.name;
         EXPECT_EQ(p.Enabled(), "1011") << c.name;
     }
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "unit_values.h"
+#include "value_text.h"
 
 #include <cctype>
 #include <charconv>
@@ -8,9 +8,15 @@ namespace q42::ctl {
 
 namespace {
 
-constexpr int kMaxIsoHours = 65535 / 60;  // 1092: the most whole hours the unit's minutes can hold
+constexpr std::size_t kIsoTime = ValueIndex(TextField::IsoTime);
 constexpr int kMaxIsoMinutes = 65535;
+constexpr int kMaxIsoHours = HoursOfMinutes(kMaxIsoMinutes);  // 1092: the most whole hours minutes can hold
 constexpr int kMaxDb = 255;
+
+bool IsSwitch(std::size_t index)
+{
+    return index >= kTextFieldCount;
+}
 
 std::string Normalized(std::string_view name)
 {
@@ -26,20 +32,7 @@ std::string Quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
-bool IsWholeHours(int minutes)
-{
-    return minutes % 60 == 0;
-}
-
 }  // namespace
-
-const char* NameOf(std::size_t index)
-{
-    if (index < kFirstSwitch) {
-        return LabelOf(static_cast<TextField>(index));
-    }
-    return LabelOf(static_cast<SwitchField>(index - kFirstSwitch));
-}
 
 std::optional<NamedValue> FindName(std::string_view name)
 {
@@ -48,7 +41,7 @@ std::optional<NamedValue> FindName(std::string_view name)
         return NamedValue{kIsoTime, true};
     }
     for (std::size_t i = 0; i < kValueCount; ++i) {
-        if (wanted == Normalized(NameOf(i))) {
+        if (wanted == Normalized(LabelOfValue(i))) {
             return NamedValue{i, false};
         }
     }
@@ -62,16 +55,16 @@ std::string AddValue(Edits& edits, std::string_view name, std::string_view value
         return "unknown value name " + Quoted(name) + "; the names are those 'q42ctl get' prints";
     }
     std::optional<int>& slot = named->minutes ? edits.isoMinutes : edits.values[named->index];
-    const std::string label = named->minutes ? kIsoMinutesName : NameOf(named->index);
+    const std::string label = named->minutes ? kIsoMinutesName : LabelOfValue(named->index);
     if (slot) {
         return label + " is given twice";
     }
-    if (named->index >= kFirstSwitch) {
+    if (IsSwitch(named->index)) {
         const std::string word = Normalized(value);
         if (word != "ON" && word != "OFF") {
             return label + "=" + std::string(value) + ": a switch is ON or OFF";
         }
-        slot = word == "ON" ? 1 : 0;
+        slot = static_cast<int>(SwitchByte(word == "ON"));
         return {};
     }
     long long number = 0;
@@ -99,8 +92,8 @@ std::string AddAssignment(Edits& edits, std::string_view assignment)
 std::string CheckEdits(const Edits& edits)
 {
     const auto& hours = edits.values[kIsoTime];
-    if (hours && edits.isoMinutes && *edits.isoMinutes / 60 != *hours) {
-        return std::string(NameOf(kIsoTime)) + "=" + std::to_string(*hours) + " and " + kIsoMinutesName + "=" +
+    if (hours && edits.isoMinutes && HoursOfMinutes(*edits.isoMinutes) != *hours) {
+        return std::string(LabelOfValue(kIsoTime)) + "=" + std::to_string(*hours) + " and " + kIsoMinutesName + "=" +
                std::to_string(*edits.isoMinutes) + " disagree";
     }
     return {};
@@ -110,7 +103,7 @@ UnitValues Apply(const Edits& edits, UnitValues values)
 {
     for (std::size_t i = 0; i < kValueCount; ++i) {
         if (edits.values[i]) {
-            values[i] = i == kIsoTime ? *edits.values[i] * 60 : *edits.values[i];
+            values[i] = i == kIsoTime ? MinutesOfHours(*edits.values[i]) : *edits.values[i];
         }
     }
     // The exact minutes win over the hours they agree with.
@@ -120,47 +113,12 @@ UnitValues Apply(const Edits& edits, UnitValues values)
     return values;
 }
 
-namespace {
-
-// Where a value of the list sits in the unit's parameter rows.
-std::size_t RowOfValue(std::size_t index)
-{
-    return index < kFirstSwitch ? RowOf(static_cast<TextField>(index))
-                                : RowOf(static_cast<SwitchField>(index - kFirstSwitch));
-}
-
-}  // namespace
-
-WireValues ToWireValues(const UnitValues& values)
-{
-    WireValues wire{};
-    for (std::size_t row = 0; row < kParameterCount; ++row) {
-        // A row carries the value of its source; the second PA-switch copies carry the first's.
-        for (std::size_t i = 0; i < kValueCount; ++i) {
-            if (RowOf(ParameterTable[row].source) == RowOfValue(i)) {
-                wire[row] = values[i];
-            }
-        }
-    }
-    return wire;
-}
-
-UnitValues ValuesOf(const UnitAnswer& answer)
-{
-    UnitValues values{};
-    for (std::size_t i = 0; i < kValueCount; ++i) {
-        const std::int64_t value = answer.rowValue[RowOfValue(i)];
-        values[i] = i < kFirstSwitch ? static_cast<int>(value) : (value == 1 ? 1 : 0);
-    }
-    return values;
-}
-
 std::string FormatValue(std::size_t index, const UnitValues& values)
 {
-    if (index >= kFirstSwitch) {
-        return values[index] == 1 ? "ON" : "OFF";
+    if (IsSwitch(index)) {
+        return SwitchIsOn(values[index]) ? "ON" : "OFF";
     }
-    return std::to_string(index == kIsoTime ? values[index] / 60 : values[index]);
+    return FieldText(static_cast<TextField>(index), values[index]);
 }
 
 namespace {
@@ -184,7 +142,7 @@ std::vector<NamedValue> Listed(const UnitValues& values, const Selection& select
 
 std::string ListedName(const NamedValue& n)
 {
-    return n.minutes ? kIsoMinutesName : NameOf(n.index);
+    return n.minutes ? kIsoMinutesName : LabelOfValue(n.index);
 }
 
 std::string ListedValue(const NamedValue& n, const UnitValues& values)
@@ -208,7 +166,7 @@ std::string FormatJson(const UnitValues& values, const Selection& selection)
     std::string out = "{";
     const char* separator = "\n";
     for (const NamedValue& n : Listed(values, selection)) {
-        const bool word = !n.minutes && n.index >= kFirstSwitch;
+        const bool word = !n.minutes && IsSwitch(n.index);
         const std::string value = ListedValue(n, values);
         out += separator + std::string("  \"") + ListedName(n) + "\": " + (word ? Quoted(value) : value);
         separator = ",\n";
@@ -229,7 +187,7 @@ std::vector<std::string> Differences(const UnitValues& before, const UnitValues&
                             std::to_string(after[i]));
             continue;
         }
-        lines.push_back(std::string(NameOf(i)) + ": " + FormatValue(i, before) + " -> " + FormatValue(i, after));
+        lines.push_back(std::string(LabelOfValue(i)) + ": " + FormatValue(i, before) + " -> " + FormatValue(i, after));
     }
     return lines;
 }

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ctl_options.h"
-#include "unit_values.h"
+#include "value_text.h"
 #include "values_file.h"
 
 namespace q42::ctl {
@@ -53,23 +53,15 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
 TEST(UnitValues, ListingsReadBackExactly)
 {
     const UnitValues unit = {150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0};
+    EXPECT_EQ(FormatLines(unit, {}), "ISO TIME=2\nISO TIME MINUTES=150\nL9 ATT_DL=0\nL9 ATT_UL=255\nL7 ATT_DL=12\n"
+                                     "L7 ATT_UL=13\nL9 DL ISO ADJ=1\nL9 UL ISO ADJ=2\nL7 DL ISO ADJ=3\nL7 UL ISO ADJ=4\n"
+                                     "SMART Switch=ON\nSleep Mode=OFF\nL9_PA_SW=ON\nL7_PA_SW=OFF\n");
+    EXPECT_EQ(FormatLines(unit, {{{ValueIndex(SwitchField::L9PaSw), false}, {0, true}}}), "L9_PA_SW=ON\nISO TIME MINUTES=150\n");
     for (const std::string& listing : {FormatLines(unit, {}), FormatJson(unit, {})}) {
         Edits edits;
         ASSERT_EQ(ReadValuesText(QByteArray::fromStdString(listing), edits), "") << listing;
         EXPECT_EQ(Apply(edits, UnitValues{}), unit) << listing;
     }
-}
-
-// A settings answer read into values, and values written to the set payload's rows: only the byte 1
-// is ON, and each PA switch's second copy carries the first's value.
-TEST(UnitValues, FromTheUnitsRowsAndBack)
-{
-    UnitAnswer answer;
-    answer.kind = AnswerKind::Settings;
-    answer.rowValue = {150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 2, 1, 0, 7, 1};
-    const UnitValues values = ValuesOf(answer);
-    EXPECT_EQ(values, (UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 0, 1, 1, 0}));
-    EXPECT_EQ(ToWireValues(values), (WireValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 1, 0, 0}));
 }
 
 // Every usage error names what is wrong and leaves nothing to send.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A unit's thirteen values as whole numbers, with the window's labels as their names, and the
-// strict reading of values a technician types or a file holds.
+// A unit's thirteen values as text, with the window's labels as their names: the strict reading
+// of values a technician types or a file holds, and the listings q42ctl prints.
 #pragma once
 
 #include <array>
@@ -10,23 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "answer.h"
-#include "device_settings.h"
-#include "parameter_table.h"
+#include "unit_values.h"
 
 namespace q42::ctl {
 
-// The thirteen values in the form's order: "ISO TIME", the eight dB values, the four switches.
-inline constexpr std::size_t kValueCount = 13;
-inline constexpr std::size_t kIsoTime = 0;
-inline constexpr std::size_t kFirstSwitch = 9;
 // "ISO TIME MINUTES" names the same value as "ISO TIME", counted in the unit's own minutes.
 inline constexpr char kIsoMinutesName[] = "ISO TIME MINUTES";
-
-// ISO time in minutes, dB values 0-255, switches 1 for ON and 0 for OFF.
-using UnitValues = std::array<int, kValueCount>;
-
-const char* NameOf(std::size_t index);
 
 // A name as a technician may type it: case does not matter and '_' stands for a space.
 struct NamedValue {
@@ -49,11 +38,6 @@ std::string AddValue(Edits& edits, std::string_view name, std::string_view value
 std::string CheckEdits(const Edits& edits);
 
 UnitValues Apply(const Edits& edits, UnitValues values);
-
-// The values as the unit keeps them on the wire, and back from a settings answer that carries
-// every one of them; ISO time travels as exact minutes.
-WireValues ToWireValues(const UnitValues& values);
-UnitValues ValuesOf(const UnitAnswer& answer);
 
 std::string FormatValue(std::size_t index, const UnitValues& values);
 
