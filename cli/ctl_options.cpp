@@ -12,11 +12,13 @@
 namespace q42::ctl {
 
 const char kCtlUsage[] =
-    "Usage: q42ctl [-r DEVICE]... [-p N]... [-s BAUD] [-t MS] [--trace] COMMAND [ARG]...\n"
+    "Usage: q42ctl [-r DEVICE]... [-p N]... [-s BAUD] [-t MS] [--retries N] [--trace]\n"
+    "              [--log FILE [--unit-id TEXT]] COMMAND [ARG]...\n"
     "Reads, writes and saves the settings of VARNEK-Q42 units over a serial line.\n"
     "\n"
     "Commands:\n"
-    "  get [NAME]... [--json]       print the unit's values (all, or those named) as\n"
+    "  get [NAME]... [--json] [-o FILE]\n"
+    "                               print the unit's values (all, or those named) as\n"
     "                               NAME=VALUE lines or one JSON object\n"
     "  set NAME=VALUE... [--save] [--verify]\n"
     "  set --from FILE [--save] [--verify]\n"
@@ -36,9 +38,17 @@ const char kCtlUsage[] =
     "  -p, --port N          port number N (1-255, or COMn), counted as the window counts them\n"
     "  -s, --baud BAUD       9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit\n"
     "  -t, --timeout MS      how long to wait for each answer (default 1000)\n"
+    "      --retries N       send a frame that got no answer again, up to N times (0-10,\n"
+    "                        default 0); the query, the set and the save are each safe to\n"
+    "                        repeat: the same set twice leaves the unit as once\n"
     "      --trace           write every frame sent and every piece received, with the time\n"
     "                        in ms and the device, to standard error\n"
     "      --json            get, ports, detect: print JSON\n"
+    "  -o, --output FILE     get: write the values to FILE instead, replacing it whole and only\n"
+    "                        when every unit answered; otherwise FILE stays as it was\n"
+    "      --log FILE        append one JSON line per unit to FILE: time, device, unit, adapter,\n"
+    "                        status, values read, changes acknowledged, saved\n"
+    "      --unit-id TEXT    the label or barcode on the unit, for --log (one unit)\n"
     "      --from FILE       set: the values of FILE, as get writes them ('-': standard input)\n"
     "      --save            set: save the values on the unit afterwards\n"
     "      --verify          set: read the values back and compare\n"
@@ -56,7 +66,7 @@ const char kCtlUsage[] =
     "With several devices, the highest of their statuses.\n"
     "\n"
     "Example, copying one unit to another:\n"
-    "  q42ctl -r /dev/ttyUSB0 get --json > unit.json\n"
+    "  q42ctl -r /dev/ttyUSB0 get --json -o unit.json\n"
     "  q42ctl -r /dev/ttyUSB1 set --from unit.json --save --verify\n";
 
 namespace {
@@ -118,6 +128,9 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
     if (request.targets.isEmpty() && request.command != Command::Ports && request.command != Command::Detect) {
         return QStringLiteral("no unit given: name its device with -r DEVICE or its port number with -p N");
     }
+    if (parser.isSet(QStringLiteral("unit-id")) && (request.targets.size() != 1 || request.command == Command::Ports)) {
+        return QStringLiteral("--unit-id names one unit: give it with one -r or -p and a command that talks to it");
+    }
     return {};
 }
 
@@ -131,6 +144,12 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
     if (request.json && request.command != Command::Get && request.command != Command::Ports &&
         request.command != Command::Detect) {
         return QStringLiteral("--json goes with get, ports or detect");
+    }
+    if (!request.output.isEmpty() && request.command != Command::Get) {
+        return QStringLiteral("--output goes with get");
+    }
+    if (!request.log.isEmpty() && request.command == Command::Ports) {
+        return QStringLiteral("--log records the units a command talks to; ports talks to none");
     }
     switch (request.command) {
     case Command::Get:
@@ -197,6 +216,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         {{QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("N")},
         {{QStringLiteral("s"), QStringLiteral("baud")}, QString(), QStringLiteral("BAUD"), QStringLiteral("57600")},
         {{QStringLiteral("t"), QStringLiteral("timeout")}, QString(), QStringLiteral("MS"), QStringLiteral("1000")},
+        {QStringLiteral("retries"), QString(), QStringLiteral("N"), QStringLiteral("0")},
+        {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
+        {QStringLiteral("log"), QString(), QStringLiteral("FILE")},
+        {QStringLiteral("unit-id"), QString(), QStringLiteral("TEXT")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("trace"), QString()},
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
@@ -244,6 +267,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return parsed;
     }
     request.timeoutMs = *timeout;
+    const auto retries = WholeNumber(parser.value(QStringLiteral("retries")), 0, 10);
+    if (!retries) {
+        parsed.error = QStringLiteral("retries \"%1\": give a count from 0 to 10").arg(parser.value(QStringLiteral("retries")));
+        return parsed;
+    }
+    request.retries = *retries;
+    request.output = parser.value(QStringLiteral("output"));
+    request.log = parser.value(QStringLiteral("log"));
+    request.unitId = parser.value(QStringLiteral("unit-id"));
     parsed.error = ReadTargets(parser, request);
     if (parsed.error.isEmpty()) {
         parsed.error = ReadCommandArguments(words, parser, request);

@@ -31,6 +31,10 @@ struct CtlRequest {
     qint32 baud = 57600;
     bool baudGiven = false;  // detect tries only this rate then
     int timeoutMs = 1000;
+    int retries = 0;     // a step without an answer sends the same frame again, this many times at most
+    QString output;      // get: the values go to this file, replaced whole, only when every unit answered
+    QString log;         // one JSON line per unit and run is appended here
+    QString unitId;      // the label or barcode on the unit, for the log
     bool json = false;
     bool save = false;
     bool verify = false;

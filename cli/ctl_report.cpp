@@ -14,62 +14,49 @@ namespace q42::ctl {
 
 namespace {
 
-void PrintData(const CtlRequest& request, const UnitSession& session, bool several, bool& firstJson)
+std::string UnitData(const CtlRequest& request, const UnitSession& session, bool several)
 {
     const std::string label = session.Label().toStdString();
-    if (request.command == Command::Get) {
-        const UnitValues& values = session.ValuesRead();
-        if (request.json) {
-            std::string object = FormatJson(values, request.selection);
-            if (several) {
-                // One object keyed by device; each unit's object indented inside it.
-                std::string nested;
-                for (char c : object.substr(0, object.size() - 1)) {
-                    nested += c;
-                    if (c == '\n') {
-                        nested += "  ";
-                    }
-                }
-                object = std::string(firstJson ? "{\n" : ",\n") + "  \"" + label + "\": " + nested;
-                firstJson = false;
-            }
-            std::fputs(object.c_str(), stdout);
-        } else {
-            if (several) {
-                std::printf("# %s\n", label.c_str());
-            }
-            std::fputs(FormatLines(values, request.selection).c_str(), stdout);
-        }
+    std::string data;
+    if (request.command == Command::Get && session.Status() == ExitStatus::Done && !request.json) {
+        data = (several ? "# " + label + "\n" : std::string()) + FormatLines(*session.ValuesRead(), request.selection);
     }
-    if (request.command == Command::Set) {
-        for (const std::string& change : session.Changes()) {
-            std::printf("%s%s\n", several ? (label + ": ").c_str() : "", change.c_str());
+    if (request.command == Command::Set && session.WriteAcknowledged()) {
+        const std::vector<Change> changes = Changes(session.Before(), session.Written());
+        for (const Change& change : changes) {
+            data += (several ? label + ": " : std::string()) + ChangeLine(change) + "\n";
         }
-        if (session.Changes().empty()) {
+        if (changes.empty()) {
             std::fprintf(stderr, "%s: no value changed; the unit already held these values\n", label.c_str());
         }
     }
+    return data;
 }
 
 }  // namespace
 
-ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions)
+RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions)
 {
     const bool several = sessions.size() > 1;
-    bool firstJson = true;
-    ExitStatus worst = ExitStatus::Done;
+    RunReport report;
+    QJsonObject byDevice;  // several units' JSON: one object keyed by device
     for (const auto& session : sessions) {
-        if (session->Status() == ExitStatus::Done) {
-            PrintData(request, *session, several, firstJson);
+        report.data += UnitData(request, *session, several);
+        if (request.json && session->Status() == ExitStatus::Done) {
+            const QJsonObject values = ValuesJson(*session->ValuesRead(), request.selection);
+            if (several) {
+                byDevice.insert(session->Label(), values);
+            } else {
+                report.data = FormatJson(values);
+            }
         }
         for (const QString& problem : session->Problems()) {
             std::fprintf(stderr, "%s\n", qPrintable(problem));
         }
-        worst = std::max(worst, session->Status());
+        report.status = std::max(report.status, session->Status());
     }
-    // Several units' JSON: the object keyed by device that the first answering unit opened.
-    if (!firstJson) {
-        std::fputs("\n}\n", stdout);
+    if (!byDevice.isEmpty()) {
+        report.data = FormatJson(byDevice);
     }
     if (several) {
         // One line per unit, so a script or a technician sees the whole batch at a glance.
@@ -79,7 +66,7 @@ ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<U
                          static_cast<int>(session->Status()));
         }
     }
-    return worst;
+    return report;
 }
 
 ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ctl_options.h"
@@ -12,8 +13,14 @@
 
 namespace q42::ctl {
 
-// Prints the results in the order the units were given and returns the highest exit status.
-ExitStatus Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
+// The results in the order the units were given: the data for standard output (or -o FILE), and
+// the highest exit status. Messages go to standard error at once. A set the unit acknowledged is
+// reported whatever a later step did.
+struct RunReport {
+    std::string data;
+    ExitStatus status = ExitStatus::Done;
+};
+RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
 
 // detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried) on standard
 // output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4.

@@ -52,10 +52,12 @@ void DetectSession::attemptDone()
     case ExitStatus::Done:
         m_found = m_rates[m_next].baud;
         m_device = attempt.Device();
+        m_status = ExitStatus::Done;
         emit Done();
         return;
     case ExitStatus::CannotOpen:
         m_problems << attempt.Problems();
+        m_status = ExitStatus::CannotOpen;
         emit Done();
         return;
     default:

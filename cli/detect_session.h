@@ -30,6 +30,8 @@ public:
     // The device a unit answered on, as it was opened (a path, or COMn on Windows).
     QString Device() const { return m_device; }
     std::optional<qint32> FoundBaud() const { return m_found; }
+    const Target& Given() const { return m_target; }
+    ExitStatus Status() const { return m_status; }
     QStringList Problems() const { return m_problems; }
 
 signals:
@@ -47,6 +49,7 @@ private:
     QString m_label;
     QString m_device;
     std::optional<qint32> m_found;
+    ExitStatus m_status = ExitStatus::NoAnswer;
     QStringList m_problems;
     int m_timeoutMs;
 };

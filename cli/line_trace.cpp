@@ -50,4 +50,12 @@ void LineTrace::Watch(CMSComm& comm, std::function<QString()> label) const
     });
 }
 
+void LineTrace::Note(const QString& label, const QString& text) const
+{
+    if (m_enabled) {
+        const double ms = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
+        std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("[%1 ms] %2 %3").arg(ms, 10, 'f', 3).arg(label, text)));
+    }
+}
+
 }  // namespace q42::ctl

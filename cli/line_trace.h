@@ -26,6 +26,8 @@ public:
 
     // Traces what goes over comm's line under the name label() gives at that moment.
     void Watch(CMSComm& comm, std::function<QString()> label) const;
+    // A line of its own about the exchange: bytes dropped as noise, a frame sent again.
+    void Note(const QString& label, const QString& text) const;
 
 private:
     bool m_enabled;

@@ -12,6 +12,8 @@
 #include "line_trace.h"
 #include "port_inventory.h"
 #include "ports_report.h"
+#include "run_files.h"
+#include "run_log.h"
 #include "unit_session.h"
 
 namespace {
@@ -63,6 +65,40 @@ std::vector<std::unique_ptr<Session>> RunAll(const CtlRequest& request, const QL
     return sessions;
 }
 
+// --log: one record per unit, in the order given.
+template <typename Session>
+void Log(const CtlRequest& request, const std::vector<std::unique_ptr<Session>>& sessions)
+{
+    if (request.log.isEmpty()) {
+        return;
+    }
+    QList<QJsonObject> records;
+    for (const auto& session : sessions) {
+        records.append(LogRecord(request, *session));
+    }
+    if (const QString problem = AppendLog(request.log, records); !problem.isEmpty()) {
+        std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
+    }
+}
+
+// The values go to -o FILE only when every unit answered; otherwise FILE keeps what it held.
+ExitStatus Deliver(const CtlRequest& request, const RunReport& report)
+{
+    if (request.output.isEmpty()) {
+        std::fputs(report.data.c_str(), stdout);
+        return report.status;
+    }
+    if (report.status != ExitStatus::Done) {
+        std::fprintf(stderr, "q42ctl: %s was left as it was, since not every unit answered\n", qPrintable(request.output));
+        return report.status;
+    }
+    if (const QString problem = ReplaceFile(request.output, report.data); !problem.isEmpty()) {
+        std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
+        return ExitStatus::OutputLost;
+    }
+    return report.status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -83,6 +119,15 @@ int main(int argc, char** argv)
         return static_cast<int>(ExitStatus::BadUsage);
     }
     const CtlRequest& request = *parsed.request;
+    // A file that cannot be written is bad usage, found before anything is sent: exit status 2 keeps
+    // meaning that the unit was not touched.
+    for (const QString& problem : {request.output.isEmpty() ? QString() : CheckOutputFile(request.output),
+                                   request.log.isEmpty() ? QString() : CheckLogFile(request.log)}) {
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
+            return static_cast<int>(ExitStatus::BadUsage);
+        }
+    }
     const LineTrace trace(request.trace);
     if (request.command == Command::Ports) {
         return static_cast<int>(FlushOutput(ListPorts(request)));
@@ -94,7 +139,11 @@ int main(int argc, char** argv)
                 targets.append(Target{entry.info.device});
             }
         }
-        return static_cast<int>(FlushOutput(ReportDetect(request, RunAll<DetectSession>(request, targets, trace))));
+        const auto sessions = RunAll<DetectSession>(request, targets, trace);
+        Log(request, sessions);
+        return static_cast<int>(FlushOutput(ReportDetect(request, sessions)));
     }
-    return static_cast<int>(FlushOutput(Report(request, RunAll<UnitSession>(request, request.targets, trace))));
+    const auto sessions = RunAll<UnitSession>(request, request.targets, trace);
+    Log(request, sessions);
+    return static_cast<int>(FlushOutput(Deliver(request, Report(request, sessions))));
 }

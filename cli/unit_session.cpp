@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "unit_session.h"
 
-#include <algorithm>
-
 #include "comm_error.h"
 #include "comm_receive.h"
 #include "device_choice.h"
@@ -15,6 +13,7 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
     : QObject(parent)
     , m_request(request)
     , m_target(target)
+    , m_trace(trace)
     , m_label(TargetLabel(target))
 {
     trace.Watch(m_comm, [this] { return m_label; });
@@ -22,6 +21,9 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
     // Restarted for each step and stopped by finish; a coarse timer may end the wait up to 5% early.
     m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kQuietTicks * kReceiveTickMs);
+    connect(&m_settle, &QTimer::timeout, this, &UnitSession::handleLineSettled);
 
     switch (request.command) {
     case Command::Get:
@@ -81,7 +83,15 @@ void UnitSession::sendNext()
     }
     m_step = m_steps.front();
     m_steps.pop_front();
-    m_heard = false;  // the last answer's ParseNow ended its burst: the next bytes start a new one
+    m_attempt = 1;
+    m_heard = false;
+    // Whatever is still held came before this frame went out, so it is no answer to it.
+    m_receive.InitReceive();
+    sendFrame();
+}
+
+void UnitSession::sendFrame()
+{
     try {
         SendPayload(m_comm, buildPayload());
     } catch (const CommError& e) {
@@ -116,43 +126,52 @@ void UnitSession::handleComm()
         return;
     }
     m_heard = true;
+    if (m_settle.isActive()) {
+        m_settle.start();  // not quiet yet
+        return;
+    }
     // An answer ends with its frame, not with a quiet gap: a pause inside it, however long, only
-    // delays it. A frame still arriving holds no CR LF yet, and one whose digits are not all hex
-    // decodes to nothing, so neither is taken. A complete frame that is not the awaited answer is a
-    // leftover (an answer sent twice, say): ParseNow ends its burst, so the next bytes start a clean
-    // one. Bytes without the start character are line noise, dropped so they never fill the area.
-    const ReceiveBuffer& held = m_receive.Buffer();
-    const auto* end = held.data.begin() + held.count;
-    if (HeldAnswerBytes(held) != 0) {
-        takeAnswer(m_receive.ParseNow());
-    } else if (std::find(held.data.begin(), end, '>') == end) {
-        m_receive.InitReceive();
+    // delays it. Each complete line is looked at in turn; one that does not fit the step (an answer
+    // sent twice, a leftover acknowledgement) is dropped, and so is noise before a frame's start.
+    while (const auto line = m_receive.TakeFrame()) {
+        if (!line->dropped.empty()) {
+            m_trace.Note(m_label, QStringLiteral("dropped  %1").arg(EscapeBytes(QByteArray(
+                                      reinterpret_cast<const char*>(line->dropped.data()),
+                                      static_cast<qsizetype>(line->dropped.size())))));
+        }
+        if (line->answer && takeAnswer(*line->answer)) {
+            return;
+        }
     }
 }
 
-void UnitSession::takeAnswer(const UnitAnswer& answer)
+bool UnitSession::takeAnswer(const UnitAnswer& answer)
 {
     const bool fits = waitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
     if (!fits) {
-        return;
+        return false;
     }
+    m_deadline.stop();
     if (waitsForSettings()) {
         m_read = answer.values;
     }
     stepAnswered();
+    return true;
 }
 
 void UnitSession::stepAnswered()
 {
     if (m_step == Step::ReadBefore && m_request.command == Command::Set) {
-        m_written = Apply(m_request.edits, m_read);
-        m_changes = Differences(m_read, m_written);
+        m_before = *m_read;
+        m_written = Apply(m_request.edits, m_before);
     }
+    m_writeAcknowledged = m_writeAcknowledged || m_step == Step::Write;
+    m_saved = m_saved || m_step == Step::Save;
     if (m_step == Step::ReadBack) {
         for (std::size_t i = 0; i < kValueCount; ++i) {
-            if (m_read[i] != m_written[i]) {
+            if ((*m_read)[i] != m_written[i]) {
                 m_problems << QStringLiteral("%1: read back %2=%3, but %4 was written")
-                                  .arg(m_label, LabelOfValue(i), QString::fromStdString(FormatValue(i, m_read)),
+                                  .arg(m_label, LabelOfValue(i), QString::fromStdString(FormatValue(i, *m_read)),
                                        QString::fromStdString(FormatValue(i, m_written)));
             }
         }
@@ -161,29 +180,53 @@ void UnitSession::stepAnswered()
             return;
         }
     }
+    if (m_attempt > 1 && !m_steps.empty()) {
+        m_settle.start();
+        return;
+    }
+    sendNext();
+}
+
+void UnitSession::handleLineSettled()
+{
+    if (m_receive.Buffer().count > 0) {
+        m_trace.Note(m_label, QStringLiteral("dropped  %1 bytes that came after the answer to a frame sent again")
+                                  .arg(m_receive.Buffer().count));
+    }
     sendNext();
 }
 
 void UnitSession::handleDeadline()
 {
+    // Each of the three frames may be sent again: the same set twice leaves the unit as once.
+    if (m_attempt <= m_request.retries) {
+        ++m_attempt;
+        m_trace.Note(m_label, QStringLiteral("no answer within %1 ms: the same frame again, attempt %2 of %3")
+                                  .arg(m_request.timeoutMs)
+                                  .arg(m_attempt)
+                                  .arg(m_request.retries + 1));
+        sendFrame();
+        return;
+    }
+    const QString attempts = m_attempt > 1 ? QStringLiteral(" in each of %1 attempts").arg(m_attempt) : QString();
     const QString baud = QString::number(m_request.baud);
     const QString other = m_request.baud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
     if (!m_heard) {
         finish(ExitStatus::NoAnswer,
-               QStringLiteral("%1: no answer within %2 ms at %3 baud. Check that the unit is powered and the cable "
+               QStringLiteral("%1: no answer within %2 ms at %3 baud%5. Check that the unit is powered and the cable "
                               "is plugged in, and that the unit talks at %3 baud (try -s %4, or 'q42ctl detect' to find the "
                               "device and rate a unit answers on).")
                    .arg(m_label)
                    .arg(m_request.timeoutMs)
-                   .arg(baud, other));
+                   .arg(baud, other, attempts));
         return;
     }
     finish(ExitStatus::NoAnswer,
-           QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud: bytes came, but no complete "
+           QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud%5: bytes came, but no complete "
                           "answer of the unit. Check the baud rate (try -s %4, or 'q42ctl detect') and the cable.")
                .arg(m_label)
                .arg(m_request.timeoutMs)
-               .arg(baud, other));
+               .arg(baud, other, attempts));
 }
 
 void UnitSession::finish(ExitStatus status, const QString& problem)
@@ -196,7 +239,14 @@ void UnitSession::finish(ExitStatus status, const QString& problem)
     if (!problem.isEmpty()) {
         m_problems << problem;
     }
+    if (status != ExitStatus::Done && m_writeAcknowledged) {
+        static const char* const kStepNames[] = {"query", "set", "save", "read-back (--verify)"};
+        m_problems << QStringLiteral("%1: the %2 failed after the unit acknowledged the set: it holds the values "
+                                     "written, and the changes are on standard output.")
+                          .arg(m_label, QLatin1String(kStepNames[static_cast<int>(m_step)]));
+    }
     m_deadline.stop();
+    m_settle.stop();
     m_comm.PortOpen(false);
     emit Done();
 }

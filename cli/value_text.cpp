@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "value_text.h"
 
+#include <QJsonDocument>
+
 #include <cctype>
 #include <charconv>
 
@@ -150,6 +152,14 @@ std::string ListedValue(const NamedValue& n, const UnitValues& values)
     return n.minutes ? std::to_string(values[kIsoTime]) : FormatValue(n.index, values);
 }
 
+// A switch as its word, every other value as its number.
+QJsonValue JsonValue(const NamedValue& n, const UnitValues& values)
+{
+    const std::string text = ListedValue(n, values);
+    return !n.minutes && IsSwitch(n.index) ? QJsonValue(QString::fromStdString(text))
+                                           : QJsonValue(static_cast<qint64>(std::stoll(text)));
+}
+
 }  // namespace
 
 std::string FormatLines(const UnitValues& values, const Selection& selection)
@@ -161,35 +171,44 @@ std::string FormatLines(const UnitValues& values, const Selection& selection)
     return out;
 }
 
-std::string FormatJson(const UnitValues& values, const Selection& selection)
+QJsonObject ValuesJson(const UnitValues& values, const Selection& selection)
 {
-    std::string out = "{";
-    const char* separator = "\n";
+    QJsonObject object;
     for (const NamedValue& n : Listed(values, selection)) {
-        const bool word = !n.minutes && IsSwitch(n.index);
-        const std::string value = ListedValue(n, values);
-        out += separator + std::string("  \"") + ListedName(n) + "\": " + (word ? Quoted(value) : value);
-        separator = ",\n";
+        object.insert(QString::fromStdString(ListedName(n)), JsonValue(n, values));
     }
-    return out + "\n}\n";
+    return object;
 }
 
-std::vector<std::string> Differences(const UnitValues& before, const UnitValues& after)
+std::string FormatJson(const QJsonObject& object)
 {
-    std::vector<std::string> lines;
+    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+std::vector<Change> Changes(const UnitValues& before, const UnitValues& after)
+{
+    std::vector<Change> changes;
     for (std::size_t i = 0; i < kValueCount; ++i) {
-        if (before[i] == after[i]) {
-            continue;
+        if (before[i] != after[i]) {
+            // Minutes where the hours would hide the change or round it.
+            const bool minutes = i == kIsoTime && !(IsWholeHours(before[i]) && IsWholeHours(after[i]));
+            changes.push_back({{i, minutes}, before, after});
         }
-        // Minutes where the hours would hide the change or round it.
-        if (i == kIsoTime && !(IsWholeHours(before[i]) && IsWholeHours(after[i]))) {
-            lines.push_back(std::string(kIsoMinutesName) + ": " + std::to_string(before[i]) + " -> " +
-                            std::to_string(after[i]));
-            continue;
-        }
-        lines.push_back(std::string(LabelOfValue(i)) + ": " + FormatValue(i, before) + " -> " + FormatValue(i, after));
     }
-    return lines;
+    return changes;
+}
+
+std::string ChangeLine(const Change& change)
+{
+    return ListedName(change.value) + ": " + ListedValue(change.value, change.before) + " -> " +
+           ListedValue(change.value, change.after);
+}
+
+QJsonObject ChangeJson(const Change& change)
+{
+    return {{QStringLiteral("name"), QString::fromStdString(ListedName(change.value))},
+            {QStringLiteral("old"), JsonValue(change.value, change.before)},
+            {QStringLiteral("new"), JsonValue(change.value, change.after)}};
 }
 
 }  // namespace q42::ctl

@@ -3,6 +3,8 @@
 // of values a technician types or a file holds, and the listings q42ctl prints.
 #pragma once
 
+#include <QJsonObject>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -47,9 +49,18 @@ struct Selection {
     std::vector<NamedValue> names;  // empty: all thirteen
 };
 std::string FormatLines(const UnitValues& values, const Selection& selection);
-std::string FormatJson(const UnitValues& values, const Selection& selection);
+QJsonObject ValuesJson(const UnitValues& values, const Selection& selection);
+// Every JSON text q42ctl prints is made here, by Qt's writer, so no name can break it.
+std::string FormatJson(const QJsonObject& object);
 
-// What changed from before to after, one "NAME: old -> new" per line.
-std::vector<std::string> Differences(const UnitValues& before, const UnitValues& after);
+// One value a set changed. ISO TIME is named in minutes where the hours would hide the change.
+struct Change {
+    NamedValue value;
+    UnitValues before;
+    UnitValues after;
+};
+std::vector<Change> Changes(const UnitValues& before, const UnitValues& after);
+std::string ChangeLine(const Change& change);  // "NAME: old -> new"
+QJsonObject ChangeJson(const Change& change);  // {"name": NAME, "old": ..., "new": ...}
 
 }  // namespace q42::ctl

@@ -2,11 +2,14 @@
 #include "values_file.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLocale>
+#include <QSet>
 
+#include <cctype>
 #include <cmath>
 
 namespace q42::ctl {
@@ -30,6 +33,39 @@ std::optional<std::string> JsonValueText(const QJsonValue& value)
     return std::nullopt;
 }
 
+// A name the object gives twice. QJsonObject keeps only the last of two equal keys, so the raw text
+// is read for them; it has already parsed as JSON.
+std::optional<QString> RepeatedKey(const QByteArray& text)
+{
+    QSet<QString> seen;
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        depth += c == '{' || c == '[' ? 1 : c == '}' || c == ']' ? -1 : 0;
+        if (c != '"') {
+            continue;
+        }
+        const qsizetype start = i;
+        for (++i; i < text.size() && text[i] != '"'; ++i) {
+            i += text[i] == '\\' ? 1 : 0;
+        }
+        qsizetype next = i + 1;
+        while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next]))) {
+            ++next;
+        }
+        if (depth == 1 && next < text.size() && text[next] == ':') {
+            // Read through Qt's parser, so that an escaped name compares as its characters.
+            const QByteArray quoted = '[' + text.mid(start, i + 1 - start) + ']';
+            const QString key = QJsonDocument::fromJson(quoted).array().at(0).toString();
+            if (seen.contains(key)) {
+                return key;
+            }
+            seen.insert(key);
+        }
+    }
+    return std::nullopt;
+}
+
 std::string ReadJson(const QByteArray& text, Edits& edits)
 {
     QJsonParseError error{};
@@ -39,6 +75,12 @@ std::string ReadJson(const QByteArray& text, Edits& edits)
     }
     if (!document.isObject()) {
         return "the JSON is not one object of NAME: VALUE";
+    }
+    if (const auto repeated = RepeatedKey(text)) {
+        const auto named = FindName(repeated->toStdString());
+        return (named ? std::string(named->minutes ? kIsoMinutesName : LabelOfValue(named->index))
+                      : repeated->toStdString()) +
+               " is given twice";
     }
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it) {

@@ -69,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const UnitValues values = Apply(edits, kBaseA);
     ReadsBackTheSame(values, FormatLines(values, Selection{}));
-    ReadsBackTheSame(values, FormatJson(values, Selection{}));
+    ReadsBackTheSame(values, FormatJson(ValuesJson(values, Selection{})));
     return 0;
 }

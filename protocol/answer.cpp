@@ -84,11 +84,4 @@ AnswerKind ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink)
     return answer.kind;
 }
 
-std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer)
-{
-    ReceiveBuffer copy = buffer;
-    std::uint8_t* data = copy.data.data();
-    return DecodeHexPairs(data, data, ExtractFrame(copy, data, data, kAnswerStart, kAnswerEnd));
-}
-
 }  // namespace q42

@@ -62,8 +62,4 @@ void RenderAnswer(const UnitAnswer& answer, AnswerSink& sink);
 // InterpretAnswer, then RenderAnswer.
 AnswerKind ParseAnswer(ReceiveBuffer& buffer, AnswerSink& sink);
 
-// Decoded length of the complete answer frame the buffer holds now, or 0 while there is none (the
-// frame is still arriving, or its digits are not hex). Reads a copy: the buffer is left as it is.
-std::size_t HeldAnswerBytes(const ReceiveBuffer& buffer);
-
 }  // namespace q42

@@ -43,12 +43,6 @@ std::optional<UnitAnswer> ReceiveAccumulator::OnTimerTick()
     return parseHeld();
 }
 
-UnitAnswer ReceiveAccumulator::ParseNow()
-{
-    m_quietCountdown = 0;
-    return parseHeld().value_or(UnitAnswer{});
-}
-
 std::optional<UnitAnswer> ReceiveAccumulator::parseHeld()
 {
     if (m_buffer.count == 0) {
@@ -62,6 +56,37 @@ std::optional<UnitAnswer> ReceiveAccumulator::parseHeld()
     // Once interpretation finds no frame it zeroes the data, and every later tick would find none again.
     m_resting = answer.kind == AnswerKind::NoFrame;
     return answer;
+}
+
+std::optional<ReceiveAccumulator::TakenLine> ReceiveAccumulator::TakeFrame()
+{
+    static constexpr std::uint8_t kLineEnd[] = {'\r', '\n'};
+    const auto begin = m_buffer.data.begin();
+    const auto end = begin + m_buffer.count;
+    const auto lineEnd = std::search(begin, end, std::begin(kLineEnd), std::end(kLineEnd));
+    // The frame's start: the last '>' before the line's end, or before all that is held.
+    auto frameStart = lineEnd;
+    for (auto it = lineEnd; it != begin;) {
+        if (*--it == '>') {
+            frameStart = it;
+            break;
+        }
+    }
+    const bool complete = lineEnd != end;
+    const auto taken = complete ? lineEnd + 2 : frameStart;
+    TakenLine line;
+    line.dropped.assign(begin, complete && frameStart == lineEnd ? taken : frameStart);
+    if (complete && frameStart != lineEnd) {
+        ReceiveBuffer frame;
+        std::copy(frameStart, taken, frame.data.begin());
+        frame.count = static_cast<std::uint32_t>(taken - frameStart);
+        line.answer = InterpretAnswer(frame);
+    } else if (line.dropped.empty()) {
+        return std::nullopt;  // nothing held, or a frame still arriving
+    }
+    std::copy(taken, end, begin);
+    m_buffer.count = static_cast<std::uint32_t>(end - taken);
+    return line;
 }
 
 }  // namespace q42

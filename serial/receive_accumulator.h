@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "answer.h"
 #include "comm_event.h"
@@ -19,7 +20,7 @@ inline constexpr std::int32_t kQuietTicks = 20;
 class ReceiveAccumulator {
 public:
     // The window hands its form, which every event and answer updates; q42ctl has no form (nullptr)
-    // and takes the answers ParseNow returns.
+    // and takes the frames TakeFrame returns.
     explicit ReceiveAccumulator(AnswerSink* sink)
         : m_sink(sink)
     {
@@ -35,10 +36,16 @@ public:
     // the answer interpreted (and shown in the form) on this tick, if the tick interpreted one.
     std::optional<UnitAnswer> OnTimerTick();
 
-    // q42ctl's ending: a script waits for one known reply, so it takes the burst as soon as it holds
-    // a complete answer frame (HeldAnswerBytes), however long a pause inside it, and need not wait
-    // out the quiet gap. Interprets the held burst now.
-    UnitAnswer ParseNow();
+    // q42ctl's ending: a script waits for one known reply, so it takes each line as soon as its CR LF
+    // has come, however long a pause inside it, and need not wait out the quiet gap. A frame starts at
+    // the last '>' before its CR LF: what came before is line noise (a unit powering up, a fragment
+    // at another rate) and is dropped. Lines come out oldest first, so a leftover answer never hides
+    // the one after it. Returns nothing while no line is complete and no noise can be dropped.
+    struct TakenLine {
+        std::vector<std::uint8_t> dropped;  // noise before the frame, or a whole line without a start
+        std::optional<UnitAnswer> answer;   // the frame's reading, when there was one
+    };
+    std::optional<TakenLine> TakeFrame();
 
     // True once every further tick would change nothing until the next event, so the tick may rest.
     bool Resting() const { return m_resting; }

@@ -57,7 +57,7 @@ TEST(UnitValues, ListingsReadBackExactly)
                                      "L7 ATT_UL=13\nL9 DL ISO ADJ=1\nL9 UL ISO ADJ=2\nL7 DL ISO ADJ=3\nL7 UL ISO ADJ=4\n"
                                      "SMART Switch=ON\nSleep Mode=OFF\nL9_PA_SW=ON\nL7_PA_SW=OFF\n");
     EXPECT_EQ(FormatLines(unit, {{{ValueIndex(SwitchField::L9PaSw), false}, {0, true}}}), "L9_PA_SW=ON\nISO TIME MINUTES=150\n");
-    for (const std::string& listing : {FormatLines(unit, {}), FormatJson(unit, {})}) {
+    for (const std::string& listing : {FormatLines(unit, {}), FormatJson(ValuesJson(unit, {}))}) {
         Edits edits;
         ASSERT_EQ(ReadValuesText(QByteArray::fromStdString(listing), edits), "") << listing;
         EXPECT_EQ(Apply(edits, UnitValues{}), unit) << listing;

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "run_log.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+
+#include "port_inventory.h"
+
+namespace q42::ctl {
+
+namespace {
+
+const char* CommandWord(Command command)
+{
+    switch (command) {
+    case Command::Get: return "get";
+    case Command::Set: return "set";
+    case Command::Save: return "save";
+    case Command::Ports: return "ports";
+    case Command::Detect: return "detect";
+    }
+    return "";
+}
+
+// What is common to every record: when, which q42ctl, which unit on which line, how it ended.
+QJsonObject Record(const CtlRequest& request, const Target& given, const QString& opened, ExitStatus status,
+                   const QStringList& problems)
+{
+    QJsonObject record{
+        {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("version"), QStringLiteral(Q42_VERSION)},
+        {QStringLiteral("command"), QLatin1String(CommandWord(request.command))},
+        {QStringLiteral("device"), TargetLabel(given)},
+        {QStringLiteral("baud"), request.baud},
+        {QStringLiteral("status"), static_cast<int>(status)},
+    };
+    if (!request.unitId.isEmpty()) {
+        record.insert(QStringLiteral("unit"), request.unitId);
+    }
+    for (const SerialDeviceInfo& info : SystemSerialDevices()) {
+        if (!opened.isEmpty() && info.device == opened && (info.vendorId || !info.serialNumber.isEmpty())) {
+            QJsonObject adapter{{QStringLiteral("serial"), info.serialNumber}};
+            if (info.vendorId && info.productId) {
+                adapter.insert(QStringLiteral("usb"), QStringLiteral("%1:%2")
+                                                          .arg(*info.vendorId, 4, 16, QLatin1Char('0'))
+                                                          .arg(*info.productId, 4, 16, QLatin1Char('0')));
+            }
+            record.insert(QStringLiteral("adapter"), adapter);
+        }
+    }
+    if (!problems.isEmpty()) {
+        record.insert(QStringLiteral("message"), problems.join(QLatin1Char(' ')));
+    }
+    return record;
+}
+
+}  // namespace
+
+QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session)
+{
+    QJsonObject record = Record(request, session.Given(), session.Device(), session.Status(), session.Problems());
+    if (session.ValuesRead()) {
+        record.insert(QStringLiteral("values"), ValuesJson(*session.ValuesRead(), {}));
+    }
+    if (session.WriteAcknowledged()) {
+        QJsonArray changes;
+        for (const Change& change : Changes(session.Before(), session.Written())) {
+            changes.append(ChangeJson(change));
+        }
+        record.insert(QStringLiteral("changes"), changes);
+    }
+    record.insert(QStringLiteral("saved"), session.Saved());
+    return record;
+}
+
+QJsonObject LogRecord(const CtlRequest& request, const DetectSession& session)
+{
+    QJsonObject record = Record(request, session.Given(), session.Device(), session.Status(), session.Problems());
+    record.insert(QStringLiteral("baud"), session.FoundBaud() ? QJsonValue(*session.FoundBaud()) : QJsonValue());
+    record.insert(QStringLiteral("saved"), false);
+    return record;
+}
+
+}  // namespace q42::ctl
