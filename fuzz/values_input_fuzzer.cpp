@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer target: everything a technician hands q42ctl as values, NAME=VALUE arguments and files of
 // NAME=VALUE lines or JSON, checked for two properties: reading never crashes or hangs, and whatever
-// is accepted, written back in get's forms, reads again to exactly the same values.
+// is accepted, written back in get's forms, reads again to exactly the same values; and several
+// units' JSON, keyed by device names of any bytes, always parses back.
 //
 // Input: the first byte picks the reader (even: a values file, odd: arguments, one per line), the
 // rest is what it reads.
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QList>
 
 #include <cstdint>
@@ -41,6 +43,22 @@ void ReadsBackTheSame(const UnitValues& values, const std::string& text)
     Check(Apply(again, kBaseB) == values, "get's own output read back to other values", text);
 }
 
+// Device names of any bytes, as -r takes them: several units' JSON parses whatever they hold, and
+// each unit's object reads back to its values.
+void WritesByDevice(const QString& first, const QString& second)
+{
+    const QJsonObject byDevice{{first, ValuesJson(kBaseA, {})}, {second, ValuesJson(kBaseB, {})}};
+    const std::string text = FormatJson(byDevice);
+    QJsonParseError error{};
+    const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    Check(error.error == QJsonParseError::NoError && parsed.isObject(), "several units' JSON does not parse", text);
+    Check(parsed.object().keys() == byDevice.keys(), "several units' JSON lost or changed a device", text);
+    ReadsBackTheSame(kBaseB, QJsonDocument(parsed.object().value(second).toObject()).toJson().toStdString());
+    if (first != second) {
+        ReadsBackTheSame(kBaseA, QJsonDocument(parsed.object().value(first).toObject()).toJson().toStdString());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -49,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    WritesByDevice(QString::fromUtf8(input.left(input.size() / 2)), QString::fromUtf8(input.mid(input.size() / 2)));
     Edits edits;
     std::string problem;
     if (data[0] % 2 == 0) {

@@ -80,7 +80,7 @@ std::string AnswerWithFaults(const std::vector<std::uint8_t>& payload, const Sim
     if (o.twice) {
         text += text;
     }
-    return Garbage(o.garbageBytes) + (o.noiseOnly ? std::string() : text);
+    return Garbage(o.garbageBytes) + (o.leftoverAck ? ">06\r\n" : "") + (o.noiseOnly ? std::string() : text);
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size)
@@ -211,11 +211,27 @@ int Run(const SimOptions& o)
                 Log(o, answer ? "not answering" : "not understood", line);
                 continue;
             }
-            const std::string text = AnswerWithFaults(*answer, o);
+            std::string text = AnswerWithFaults(*answer, o);
             ++answered;
+            if (answered == o.loseAnswer) {
+                Log(o, "losing", text);
+                continue;
+            }
+            if (o.delayOnly == 0 || o.delayOnly == answered) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(o.delayMs));
+            }
+            if (o.strayStartMs) {
+                // A fragment a real line can carry: a start character, then a byte of noise.
+                const char stray[] = {'>', static_cast<char>(0x91)};
+                if (*o.strayStartMs == 0) {
+                    text.insert(0, stray, sizeof stray);
+                } else {
+                    WriteAll(master, stray, sizeof stray);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(*o.strayStartMs));
+                }
+            }
             const bool last = o.hangupAfter > 0 && answered >= o.hangupAfter;
             const std::size_t limit = last && o.hangupAtByte ? *o.hangupAtByte : text.size();
-            std::this_thread::sleep_for(std::chrono::milliseconds(o.delayMs));
             Log(o, "answer", text.substr(0, limit));
             SendPaced(master, text, limit, o);
             if (o.timestamps) {

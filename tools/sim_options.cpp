@@ -29,6 +29,11 @@ const char kSimUsage[] =
     "  --no-answer        read frames but never answer\n"
     "  --noise-only       send only the --garbage bytes in place of each answer\n"
     "  --delay-ms MS      wait MS milliseconds before each answer\n"
+    "  --delay-only N     with --delay-ms: only the N-th answer (counted from 1) is late\n"
+    "  --stray-start MS   send '>' and the noise byte 0x91 MS milliseconds before each\n"
+    "                     answer (0: in the same piece)\n"
+    "  --leftover-ack     glue an earlier acknowledgement, >06 CR LF, to each answer's front\n"
+    "  --lose-answer N    never send the N-th answer (counted from 1), once\n"
     "  --forget-sets      acknowledge a set but keep the old values\n"
     "  --hangup-after N   close the line after answering N frames\n"
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
@@ -129,6 +134,19 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
         } else if (a == "--pause-ms") {
             if (!value(v)) return r;
             if (!ParseNumber(v, o.pauseMs, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");
+        } else if (a == "--leftover-ack") {
+            o.leftoverAck = true;
+        } else if (a == "--stray-start") {
+            if (!value(v)) return r;
+            int ms = 0;
+            if (!ParseNumber(v, ms, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");
+            o.strayStartMs = ms;
+        } else if (a == "--delay-only") {
+            if (!value(v)) return r;
+            if (!ParseNumber(v, o.delayOnly, 1, 1000000)) return bad(v, "an answer count from 1");
+        } else if (a == "--lose-answer") {
+            if (!value(v)) return r;
+            if (!ParseNumber(v, o.loseAnswer, 1, 1000000)) return bad(v, "an answer count from 1");
         } else if (a == "--delay-ms") {
             if (!value(v)) return r;
             if (!ParseNumber(v, o.delayMs, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");

@@ -19,6 +19,10 @@ struct SimOptions {
     bool noAnswer = false;
     bool noiseOnly = false;  // the garbage bytes go out in place of each answer
     int delayMs = 0;         // before each answer
+    int delayOnly = 0;       // with delayMs: only this answer (counted from 1) is late; 0 every one
+    std::optional<int> strayStartMs;  // a '>' and a noise byte this long before each answer
+    bool leftoverAck = false;         // an earlier acknowledgement glued to the front of each answer
+    int loseAnswer = 0;               // this answer (counted from 1) never goes out; 0 none
     bool forgetSets = false;  // acknowledge a set without storing it
     bool strictBaud = false;  // frames sent at another line rate are noise
     int hangupAfter = -1;              // frames answered before the line closes; -1 never

@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QMap>
 #include <QRegularExpression>
 #include <QProcess>
 #include <QSerialPort>
@@ -93,6 +95,25 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          "ISO TIME: 2 -> 3\nSMART Switch: ON -> OFF\n", "", "21 23 06"},
         {"the second copy late, while the set waits for its acknowledgement", {"--twice", "--split-at", "127", "--pause-ms", "200"},
          {"-r", "{dev}", "set", "l9_att_dl=20", "--save"}, 0, "L9 ATT_DL: 10 -> 20\n", "", "21 23 06"},
+        {"a '>' and noise 50 ms before the answer, traced as dropped", {"--stray-start", "50"},
+         {"-r", "{dev}", "--trace", "get", "l9_att_dl"}, 0, "L9 ATT_DL=10\n", "{dev} dropped  >\\x91\n", "21"},
+        {"a '>' and noise in the answer's piece", {"--stray-start", "0"}, {"-r", "{dev}", "set", "l9_att_dl=20"}, 0,
+         "L9 ATT_DL: 10 -> 20\n", "", "21 23"},
+        {"a leftover acknowledgement glued to each answer", {"--leftover-ack"}, {"-r", "{dev}", "get", "l7_att_dl"}, 0,
+         "L7 ATT_DL=12\n", "", "21"},
+        {"an acknowledgement lost once, sent again", {"--lose-answer", "2"},
+         {"-r", "{dev}", "-t", "300", "--retries", "1", "set", "l9_att_dl=20", "--save"}, 0, "L9 ATT_DL: 10 -> 20\n", "",
+         "21 23 23 06"},
+        {"a late acknowledgement of a set sent again is dropped, not taken for the save's", {"--delay-ms", "450", "--delay-only", "2"},
+         {"-r", "{dev}", "-t", "300", "--retries", "1", "--trace", "set", "l9_att_dl=20", "--save"}, 0,
+         "L9 ATT_DL: 10 -> 20\n", "{dev} dropped  5 bytes that came after the answer to a frame sent again\n", "21 23 23 06"},
+        {"the save unanswered after an acknowledged set", {"--lose-answer", "3"},
+         {"-r", "{dev}", "-t", "300", "set", "l9_att_dl=20", "--save"}, 4, "L9 ATT_DL: 10 -> 20\n",
+         "{dev}: the save failed after the unit acknowledged the set", "21 23 06"},
+        {"no answer in any attempt", {"--no-answer"}, {"-r", "{dev}", "-t", "200", "--retries", "2", "get"}, 4, "",
+         "{dev}: no answer within 200 ms at 57600 baud in each of 3 attempts. Check", "21 21 21"},
+        {"retries out of range: nothing sent", {}, {"-r", "{dev}", "--retries", "11", "get"}, 2, "",
+         "retries \"11\": give a count from 0 to 10", ""},
         {"bad value: nothing sent", {}, {"-r", "{dev}", "set", "l9_att_dl=12abc"}, 2, "", "L9 ATT_DL=12abc: not a whole number", ""},
         {"unknown option", {}, {"-r", "{dev}", "--bogus", "get"}, 2, "", "Unknown option 'bogus'", ""},
         {"missing device", {}, {"-r", "/dev/q42-no-such-device", "get"}, 3, "", "/dev/q42-no-such-device: the device does not exist", ""},
@@ -152,6 +173,92 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
 
 const QString kQueryFrame =
     ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
+
+QString Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<unreadable>");
+}
+
+// -o FILE: replaced whole when every unit answered, left exactly as it was otherwise, and a file that
+// cannot be written is bad usage found before anything is sent.
+TEST(Q42ctl, OutputFileIsReplacedWholeOrNotAtAll)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("unit.json");
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("the last good copy\n");
+    kept.close();
+    SimProcess silent({"--no-answer"});
+    const CtlRun failed = RunCtl({"-r", silent.Device(), "-t", "200", "get", "--json", "-o", path});
+    EXPECT_EQ(failed.exitCode, 4);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_TRUE(failed.err.endsWith("q42ctl: " + path + " was left as it was, since not every unit answered\n"))
+        << failed.err.toStdString();
+    EXPECT_EQ(Contents(path), "the last good copy\n");
+
+    SimProcess sim({"--verbose"});
+    const CtlRun done = RunCtl({"-r", sim.Device(), "get", "l9_att_dl", "sleep_mode", "-o", path});
+    EXPECT_EQ(done.exitCode, 0) << done.err.toStdString();
+    EXPECT_EQ(done.out + done.err, "");
+    EXPECT_EQ(Contents(path), "L9 ATT_DL=10\nSleep Mode=OFF\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"unit.json"}) << "no temporary left behind";
+
+    const QString nowhere = dir.filePath("no/such/folder/unit.json");
+    for (const QStringList& args : {QStringList{"get", "-o", nowhere}, QStringList{"--log", nowhere, "save"}}) {
+        const CtlRun bad = RunCtl(QStringList{"-r", sim.Device()} + args);
+        EXPECT_EQ(bad.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(bad.err.startsWith("q42ctl: " + nowhere + ": cannot be written: ")) << bad.err.toStdString();
+    }
+    EXPECT_EQ(Commands(sim), "21") << "nothing sent after a file that cannot be written";
+}
+
+// --log: one JSON line per unit and run, from two runs at once, with what each unit was given,
+// read, changed and saved.
+TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("bench.log");
+    SimProcess first;
+    SimProcess second({"--lose-answer", "3"});
+    QProcess runs[2];
+    runs[0].start(QStringLiteral(Q42CTL_PATH), {"-r", first.Device(), "--log", log, "--unit-id", "A-0001", "set",
+                                                "l9_att_dl=20", "iso_time_minutes=150", "--save"});
+    runs[1].start(QStringLiteral(Q42CTL_PATH), {"-r", second.Device(), "-t", "300", "--log", log, "--unit-id",
+                                                "B \"2\"\\", "set", "l7_pa_sw=off", "--save"});
+    for (QProcess& run : runs) {
+        ASSERT_TRUE(run.waitForFinished(10000));
+    }
+    EXPECT_EQ(runs[0].exitCode(), 0);
+    EXPECT_EQ(runs[1].exitCode(), 4);
+    QMap<QString, QJsonObject> byUnit;
+    for (const QString& line : Contents(log).split('\n', Qt::SkipEmptyParts)) {
+        QJsonParseError error{};
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$")
+                        .match(record["time"].toString())
+                        .hasMatch())
+            << line.toStdString();
+        byUnit.insert(record["unit"].toString(), record);
+    }
+    ASSERT_EQ(byUnit.keys(), QStringList({"A-0001", "B \"2\"\\"})) << Contents(log).toStdString();
+    QJsonObject a = byUnit["A-0001"];
+    EXPECT_EQ(a["values"].toObject()["ISO TIME"].toInt(), 2) << "the values read before the set";
+    a.remove("time");
+    a.remove("values");
+    EXPECT_EQ(a, (QJsonObject{{"version", "1.0.0"}, {"command", "set"}, {"device", first.Device()}, {"unit", "A-0001"},
+                              {"baud", 57600}, {"status", 0}, {"saved", true},
+                              {"changes", QJsonArray{QJsonObject{{"name", "ISO TIME MINUTES"}, {"old", 120}, {"new", 150}},
+                                                     QJsonObject{{"name", "L9 ATT_DL"}, {"old", 10}, {"new", 20}}}}}));
+    const QJsonObject b = byUnit["B \"2\"\\"];
+    EXPECT_EQ(b["status"].toInt(), 4);
+    EXPECT_EQ(b["saved"].toBool(true), false);
+    EXPECT_EQ(b["changes"].toArray(), (QJsonArray{QJsonObject{{"name", "L7_PA_SW"}, {"old", "ON"}, {"new", "OFF"}}}));
+    EXPECT_TRUE(b["message"].toString().contains("the save failed after the unit acknowledged the set"))
+        << b["message"].toString().toStdString();
+}
 
 // Units at both rates found side by side, a silent one and a missing device reported, and nothing
 // but the query ever sent.

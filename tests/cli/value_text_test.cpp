@@ -37,6 +37,8 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"JSON fraction", R"({"L9 ATT_DL": 0.1})", "L9 ATT_DL=0.1: not a whole number"},
         {"JSON of the wrong type", R"({"L9 ATT_DL": true})", "a whole number or"},
         {"JSON list", "[1, 2]", "not one object"},
+        {"a name twice in JSON", R"({"L9 ATT_DL": 1, "Sleep Mode": "ON", "L9 ATT_DL": 1})", "L9 ATT_DL is given twice"},
+        {"escaped, the same name", R"({"ISO TIME MINUTES": 1, "ISO TIME MINUTE\u0053": 1})", "ISO TIME MINUTES is given twice"},
     };
     for (const auto& c : cases) {
         Edits edits;

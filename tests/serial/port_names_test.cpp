@@ -34,19 +34,22 @@ TEST(PortNames, Resolution)
         const char* name;
         int port;
         QMap<QString, QString> env;
+        bool windows;
         QString device;
     };
     const Case cases[] = {
-        {"first system port", 1, {}, "/dev/ttyUSB0"},
-        {"second system port", 2, {}, "/dev/ttyS0"},
-        {"past the system ports: conventional name", 3, {}, kWindowsPortNames ? "COM3" : "/dev/ttyS2"},
-        {"environment wins", 1, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/pts/7"},
-        {"environment of another port ignored", 2, {{"Q42_COM1", "/dev/pts/7"}}, "/dev/ttyS0"},
-        {"environment past the system ports", 5, {{"Q42_COM5", "/tmp/unit"}}, "/tmp/unit"},
-        {"empty variable ignored", 1, {{"Q42_COM1", ""}}, "/dev/ttyUSB0"},
+        {"first system port", 1, {}, false, "/dev/ttyUSB0"},
+        {"second system port", 2, {}, false, "/dev/ttyS0"},
+        {"past the system ports: conventional name", 3, {}, false, "/dev/ttyS2"},
+        {"environment wins", 1, {{"Q42_COM1", "/dev/pts/7"}}, false, "/dev/pts/7"},
+        {"environment of another port ignored", 2, {{"Q42_COM1", "/dev/pts/7"}}, false, "/dev/ttyS0"},
+        {"environment past the system ports", 5, {{"Q42_COM5", "/tmp/unit"}}, false, "/tmp/unit"},
+        {"empty variable ignored", 1, {{"Q42_COM1", ""}}, false, "/dev/ttyUSB0"},
+        {"Windows: the number is its own COM port", 2, {}, true, "COM2"},
+        {"Windows: the variable still wins", 200, {{"Q42_COM200", "COM7"}}, true, "COM7"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ResolvePortName(c.port, system, Env(c.env)).toStdString(), c.device.toStdString()) << c.name;
+        EXPECT_EQ(ResolvePortName(c.port, system, Env(c.env), c.windows).toStdString(), c.device.toStdString()) << c.name;
     }
 }
 

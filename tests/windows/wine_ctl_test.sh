@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # q42ctl.exe under Wine against the simulated unit on COM1 and COM12: get, a port above 9 named in
 # lower case, set with save and verify, save by port number, and a missing port's text; checks which
-# frames the unit received.
+# frames the unit received. Then two runs at once, on COM1 and on a second unit on COM2, appending to
+# one --log: each line whole.
 set -euo pipefail
 exe=${1:?usage: wine_ctl_test.sh Q42CTL_EXE UNIT_SIM}
 sim=${2:?usage: wine_ctl_test.sh Q42CTL_EXE UNIT_SIM}
@@ -9,11 +10,15 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/scripts/lib/wine.sh"
 work=$(mktemp -d)
 "$sim" --verbose >"$work/unit.out" 2>"$work/unit.log" &
-trap 'kill $! 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/unit.out" ] && break; sleep 0.05; done
+sims=($!)
+"$sim" >"$work/unit2.out" 2>/dev/null &
+sims+=($!)
+trap 'kill "${sims[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -s "$work/unit.out" ] && [ -s "$work/unit2.out" ] && break; sleep 0.05; done
 wine_env
 wine_map_com 1 "$(head -n1 "$work/unit.out")"
 wine_map_com 12 "$(head -n1 "$work/unit.out")"
+wine_map_com 2 "$(head -n1 "$work/unit2.out")"
 ctl() { "$top/scripts/wine-run.sh" "$exe" "$@" | tr -d '\r'; }
 fail() { echo "FAIL: $*"; cat "$work/unit.log"; exit 1; }
 
@@ -29,4 +34,16 @@ set -e
 [ "$rc" = 3 ] && [[ $err == "COM9: the device does not exist. "* ]] || fail "COM9 gave $rc: $err"
 commands=$(sed -n 's/^q42-unit-sim: got :FF\(..\).*/\1/p' "$work/unit.log" | tr '\n' ' ')
 [ "$commands" = "21 21 21 23 06 21 06 " ] || fail "the unit got: $commands"
-echo "1 passed, 0 failed: q42ctl.exe under Wine on COM1 and com12"
+
+# Two runs at once append to one log (Z: is Wine's name for /); each line is one whole JSON object.
+ctl -r COM1 --log "Z:$work/bench.jsonl" --unit-id one set l9_att_dl=34 >/dev/null &
+first=$!
+ctl -r COM2 --log "Z:$work/bench.jsonl" --unit-id two set l9_att_dl=35 >/dev/null &
+wait "$first" $!
+python3 - "$work/bench.jsonl" <<'PY' || fail "the shared log: $(cat "$work/bench.jsonl")"
+import json, sys
+records = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]
+units = sorted((r["unit"], r["device"], r["status"], r["changes"][0]["new"]) for r in records)
+assert units == [("one", "COM1", 0, 34), ("two", "COM2", 0, 35)], units
+PY
+echo "1 passed, 0 failed: q42ctl.exe under Wine on COM1 and com12, and two runs sharing one log"
