@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer target: arbitrary received pieces, port events and timer ticks through the whole receive
-// path (burst gathering, extraction, decoding, answer interpretation) into a checking sink.
+// path (burst gathering, extraction, decoding, answer interpretation) into a checking sink; and the
+// same pieces through q42ctl's ending, line by line, against a plain model of it.
 //
 // Input: a sequence of operations. A byte b < 0x80 is a received piece of (b & 0x3F) bytes taken from
 // the input that follows, or, with bit 6 set, a non-receive event; b >= 0x80 is (b & 0x1F) ticks.
@@ -78,6 +79,63 @@ void CheckAnswer(const std::optional<UnitAnswer>& answer, const std::optional<st
     }
 }
 
+// q42ctl's ending against a plain model of it: the held bytes as one string, cut at each CR LF, the
+// frame read from the last '>' before it, everything before that dropped.
+class FrameTakingModel {
+public:
+    void Feed(ReceiveAccumulator& acc, const std::uint8_t* bytes, std::size_t n)
+    {
+        const std::uint32_t before = acc.Buffer().count;
+        acc.OnCommEvent(comEvReceive, std::span(bytes, n));
+        if (acc.Buffer().count != before + n) {
+            m_pending.clear();  // the area overflowed and was emptied, as the window's path does
+            return;
+        }
+        m_pending.append(reinterpret_cast<const char*>(bytes), n);
+        while (const auto line = acc.TakeFrame()) {
+            const std::string dropped(line->dropped.begin(), line->dropped.end());
+            Check(dropped == nextDrop(), "q42ctl dropped other bytes than the model");
+            Check(line->answer.has_value() == m_expected.has_value(), "q42ctl took a frame the model does not see");
+            Check(!line->answer || line->answer->kind == *m_expected, "q42ctl read a frame otherwise than the reference");
+        }
+        Check(acc.Buffer().count == m_pending.size(), "q42ctl holds other bytes than the model");
+    }
+
+private:
+    // What the model drops next, and how the frame it takes with it reads, if there is one.
+    std::string nextDrop()
+    {
+        const std::size_t end = m_pending.find("\r\n");
+        const std::size_t start = m_pending.rfind('>', end == std::string::npos ? std::string::npos : end);
+        const bool found = start != std::string::npos && (end == std::string::npos || start < end);
+        m_expected.reset();
+        std::string dropped;
+        if (end == std::string::npos) {
+            dropped = m_pending.substr(0, found ? start : m_pending.size());
+            m_pending.erase(0, dropped.size());
+            return dropped;
+        }
+        dropped = m_pending.substr(0, found ? start : end + 2);
+        if (found) {
+            ReceiveBuffer frame;
+            const std::string text = m_pending.substr(start, end + 2 - start);
+            std::copy(text.begin(), text.end(), frame.data.begin());
+            frame.count = static_cast<std::uint32_t>(text.size());
+            const auto answer = ReferenceAnswer(frame);
+            const std::size_t size = answer ? answer->size() : 0;
+            m_expected = !answer                          ? AnswerKind::NoFrame
+                         : size == 1                      ? AnswerKind::Acknowledged
+                         : size >= kMinQueryAnswerBytes ? AnswerKind::Settings
+                                                          : AnswerKind::Ignored;
+        }
+        m_pending.erase(0, end + 2);
+        return dropped;
+    }
+
+    std::string m_pending;
+    std::optional<AnswerKind> m_expected;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -85,6 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckingSink sink;
     ReceiveAccumulator acc(&sink);
     acc.InitReceive();
+    ReceiveAccumulator ctl(nullptr);  // q42ctl's ending, fed the same pieces
+    FrameTakingModel model;
     std::size_t at = 0;
     while (at < size) {
         const std::uint8_t op = data[at++];
@@ -110,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else {
             const std::size_t n = std::min<std::size_t>(op & 0x3F, size - at);
             acc.OnCommEvent(comEvReceive, std::span(data + at, n));
+            model.Feed(ctl, data + at, n);
             at += n;
         }
         Check(acc.Buffer().count <= kReceiveCapacity, "count past the receive area");

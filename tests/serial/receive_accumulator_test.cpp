@@ -94,5 +94,44 @@ TEST(ReceiveAccumulator, Bursts)
     }
 }
 
+// q42ctl's ending: each complete line as it comes, oldest first, read from the last '>' before its
+// CR LF; whatever came before that start is dropped, and a line without one is dropped whole.
+TEST(ReceiveAccumulator, FramesTakenAsTheyComplete)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> pieces;
+        std::vector<std::string> taken;  // "dropped|answer" for each line taken, in order
+        std::uint32_t left;              // bytes still held
+    };
+    const Case cases[] = {
+        {"an acknowledgement", {kAck}, {"|ack"}, 0},
+        {"a frame still arriving", {">0"}, {}, 2},
+        {"pieces split anywhere", {">0", "6\r", "\n"}, {"|ack"}, 0},
+        {"a '>' and noise before the answer", {">\x91", kAck}, {">\x91|ack"}, 0},
+        {"noise holding '>' in the answer's piece", {"x>y" + kQuery}, {"x>y|settings"}, 0},
+        {"a leftover acknowledgement before the settings", {kAck + kQuery}, {"|ack", "|settings"}, 0},
+        {"a line without a start", {"noise\r\n" + kAck}, {"noise\r\n|none", "|ack"}, 0},
+        {"noise without a start goes at once", {"noise"}, {"noise|none"}, 0},
+        {"noise before a frame still arriving", {"no>06"}, {"no|none"}, 3},
+        {"digits that are not hex", {">0G\r\n"}, {"|ignored"}, 0},
+        {"the next frame's beginning stays", {kAck + ">2"}, {"|ack"}, 2},
+    };
+    for (const Case& c : cases) {
+        ReceiveAccumulator acc(nullptr);
+        for (const std::string& piece : c.pieces) {
+            acc.OnCommEvent(comEvReceive, std::vector<std::uint8_t>(piece.begin(), piece.end()));
+        }
+        std::vector<std::string> taken;
+        while (const auto line = acc.TakeFrame()) {
+            const char* kinds[] = {"noframe", "ack", "settings", "ignored"};
+            taken.push_back(std::string(line->dropped.begin(), line->dropped.end()) + "|" +
+                            (line->answer ? kinds[static_cast<int>(line->answer->kind)] : "none"));
+        }
+        EXPECT_EQ(taken, c.taken) << c.name;
+        EXPECT_EQ(acc.Buffer().count, c.left) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace q42
