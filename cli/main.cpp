@@ -12,6 +12,7 @@
 #include "line_trace.h"
 #include "port_inventory.h"
 #include "ports_report.h"
+#include "running_mark.h"
 #include "run_files.h"
 #include "run_log.h"
 #include "unit_session.h"
@@ -103,6 +104,7 @@ ExitStatus Deliver(const CtlRequest& request, const RunReport& report)
 
 int main(int argc, char** argv)
 {
+    q42::HoldRunningMark();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("q42ctl"));
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());

@@ -2,8 +2,10 @@
 # Checks the Windows packages under Wine, each in a fresh prefix, as IT and a technician use them:
 # install silently; every file, the Start-menu entry and the uninstall entry are there; q42ctl.exe of
 # the installed folder reads the simulated unit on COM1; the icon and the version can be read back
-# from the installed q42-panel.exe; a later version installs over it as one entry; a silent uninstall
-# leaves nothing of ours, and a file of the user's in the folder survives.
+# from the installed q42-panel.exe; the same version again and a later one leave one entry, an
+# earlier one is refused and changes nothing; a silent uninstall leaves nothing of ours, and a file
+# of the user's in the folder survives. With Q42_SIGN_VERIFY_CA (a PEM certificate), every program
+# and the MSI must carry a valid signature of it.
 #   scripts/check-windows-packages.sh BUILD/q42-panel-V-windows-x64 LATER/q42-panel-V2-windows-x64 FILES
 # FILES lists the packaged files, one relative path a line.
 set -euo pipefail
@@ -51,7 +53,19 @@ entries() {
   registry | awk '/^\[/ { uninstall = index($0, "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\") == 1 }
                   uninstall && /^"DisplayName"="VARNEK-Q42 Panel"/ { n++ } END { print n + 0 }'
 }
-uninstall_key() { registry | sed -n '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\q42-panel\]/,/^$/p'; }
+# The uninstall key of the MSI's product: the one whose DisplayName is ours.
+msi_key() { registry | awk '/^\[/ { if (key ~ /"DisplayName"="VARNEK-Q42 Panel"/) print key; key = "" } { key = key $0 "\n" }
+                              END { if (key ~ /"DisplayName"="VARNEK-Q42 Panel"/) print key }'; }
+refused() { ! "$@" >/dev/null 2>&1; }
+# Every file carries a valid Authenticode signature of the certificate given (Q42_SIGN_VERIFY_CA), when one is.
+signed() {
+  [ -z "${Q42_SIGN_VERIFY_CA:-}" ] && return 0
+  local file
+  for file; do
+    osslsigncode verify -CAfile "$Q42_SIGN_VERIFY_CA" -in "$file" 2>&1 | grep -q '^Signature verification: ok' ||
+      { echo "not signed as given: $file" >&2; return 1; }
+  done
+}
 menu_entry() { find "$drive" -path '*Start Menu/Programs/VARNEK-Q42 Panel.lnk' | grep -q .; }
 no_menu_entry() { ! menu_entry; }
 
@@ -59,48 +73,39 @@ no_menu_entry() { ! menu_entry; }
 fresh_prefix zip
 unzip -q "$base.zip" -d "$work/zip"
 check "q42ctl.exe of the unpacked zip reads the unit" reads_unit "$work/zip/${base##*/}"
+check "the zip's programs and the MSI are signed" signed "$work/zip/${base##*/}/q42-panel.exe" \
+  "$work/zip/${base##*/}/q42ctl.exe" "$base.msi"
 
-# The NSIS installer.
-fresh_prefix setup
-wine "$base-setup.exe" /S
-wineserver -w
-check "setup: every file installed" all_files_in "$dir"
-check "setup: Start-menu entry for all users" test -f "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/VARNEK-Q42 Panel.lnk"
-key=$(uninstall_key)
-for value in '"Publisher"="The q42-panel developers"' "\"DisplayVersion\"=\"$version\"" '"DisplayIcon"=' \
-  '"InstallLocation"=' '"EstimatedSize"=dword:' '"QuietUninstallString"='; do
-  check "setup: uninstall entry has $value" grep -qF "$value" <<<"$key"
-done
-check "setup: q42ctl.exe of the installed folder reads the unit" reads_unit "$dir"
-check "setup: icon and version of the installed q42-panel.exe" resources "$dir/q42-panel.exe"
-echo "the technician's notes" >"$dir/notes.txt"
-wine "$later-setup.exe" /S
-wineserver -w
-check "setup: a later version leaves one entry" test "$(entries)" = 1
-check "setup: the entry is the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(uninstall_key)"
-check "setup: every file there after the upgrade" all_files_in "$dir"
-wine "$dir/uninstall.exe" /S
-wineserver -w
-check "setup: no file of ours left" no_file_in "$dir"
-check "setup: the user's file survives" test -f "$dir/notes.txt"
-check "setup: no Start-menu entry left" no_menu_entry
-check "setup: no uninstall entry left" test "$(entries)" = 0
-
-# The MSI. Wine's msiexec puts an all-users shortcut in the user's menu: that is Wine's doing.
+# The MSI, the one installer. Wine's msiexec puts an all-users shortcut in the user's menu: that is
+# Wine's doing.
 fresh_prefix msi
 wine msiexec /i "$base.msi" /qn
 wineserver -w
 check "msi: every file installed" all_files_in "$dir"
 check "msi: Start-menu entry" menu_entry
 check "msi: one uninstall entry" test "$(entries)" = 1
+key=$(msi_key)
+for value in '"Publisher"="The q42-panel developers"' "\"DisplayVersion\"=\"$version\"" '"NoModify"=dword:00000001' \
+  '"NoRepair"=dword:00000001' '"InstallLocation"="C:\\Program Files\\VARNEK-Q42 Panel'; do
+  check "msi: uninstall entry has $value" grep -qF "$value" <<<"$key"
+done
 check "msi: q42ctl.exe of the installed folder reads the unit" reads_unit "$dir"
 check "msi: icon and version of the installed q42-panel.exe" resources "$dir/q42-panel.exe"
+check "msi: the installed programs are signed as packaged" signed "$dir/q42-panel.exe" "$dir/q42ctl.exe"
 echo "the technician's notes" >"$dir/notes.txt"
+wine msiexec /i "$base.msi" /qn
+wineserver -w
+check "msi: the same version again leaves one entry" test "$(entries)" = 1
 wine msiexec /i "$later.msi" /qn
 wineserver -w
 check "msi: a later version replaces it as one entry" test "$(entries)" = 1
-check "msi: the entry is the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(registry)"
+check "msi: the entry is the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(msi_key)"
 check "msi: every file there after the upgrade" all_files_in "$dir"
+before=$(cd "$dir" && find . -type f -exec md5sum {} + | sort)
+check "msi: an earlier version over a later one is refused" refused wine msiexec /i "$base.msi" /qn
+wineserver -w
+check "msi: the refused downgrade changed nothing" test "$(cd "$dir" && find . -type f -exec md5sum {} + | sort)" = "$before"
+check "msi: still one entry, the later version" grep -qF "\"DisplayVersion\"=\"$next\"" <<<"$(msi_key)"
 wine msiexec /x "$later.msi" /qn
 wineserver -w
 check "msi: no file of ours left" no_file_in "$dir"

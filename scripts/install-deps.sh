@@ -16,7 +16,7 @@ packages=(
 for option in "$@"; do
   case $option in
     --packaging) packages+=(dpkg-dev desktop-file-utils appstream man-db) ;;
-    --windows) packages+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine wine64 zip unzip nsis wixl msitools icoutils) ;;
+    --windows) packages+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine wine64 zip unzip wixl msitools icoutils osslsigncode openssl uuid-runtime python3) ;;
     *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
   esac
 done

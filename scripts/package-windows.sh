@@ -2,9 +2,15 @@
 # Builds the Windows packages into build/:
 #   q42-panel-<version>-windows-x64.zip        q42-panel.exe and q42ctl.exe with exactly the Qt and
 #                                               MinGW runtime DLLs they load, licences, README.txt
-#   q42-panel-<version>-windows-x64-setup.exe  64-bit NSIS installer (all users, silent with /S)
-#   q42-panel-<version>-windows-x64.msi        MSI for Group Policy, Intune or SCCM (wixl)
+#   q42-panel-<version>-windows-x64.msi        the one installer, per machine: for Group Policy,
+#                                               Intune, SCCM and an administrator by hand (wixl)
 # then checks each under Wine in a fresh prefix (scripts/check-windows-packages.sh).
+# Signing with the company's Authenticode key, before anything is packaged:
+#   Q42_SIGN_PKCS12=key.p12 [Q42_SIGN_PASSWORD=...]   osslsigncode with a key in a file, or
+#   Q42_SIGN_COMMAND="cmd args"                       a command given each file's path last
+#                                                      (a hardware token, a signing service)
+#   Q42_SIGN_TIMESTAMP_URL=http://...                 timestamped, with either
+# Without either, the packages are built unsigned, and the script says so.
 #   scripts/package-windows.sh [--screenshot]   the latter also renders the unpacked q42-panel.exe
 #                                              under Wine into docs/screenshot-windows.png
 # Installs whatever is missing first (Debian 12).
@@ -25,6 +31,8 @@ rm -rf "$stage" "build/$name.zip"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/licenses"
 cp build-windows/bin/q42-panel.exe build-windows/bin/q42ctl.exe "$stage/"
 x86_64-w64-mingw32-strip "$stage"/*.exe
+. scripts/lib/sign.sh
+sign_files "$stage"/*.exe
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 
@@ -49,47 +57,29 @@ sed "s/@VERSION@/$version/" packaging/windows/readme.txt | sed 's/$/\r/' >"$stag
 (cd build && zip -qr9 "$name.zip" "$name")
 echo "build/$name.zip: $(du -k "build/$name.zip" | cut -f1) KiB, $(find "$stage" -name '*.dll' | wc -l) DLLs"
 
-# The installers list exactly the staged files, so that the uninstaller removes those and no other.
+# The MSI lists exactly the staged files, so that its uninstall removes those and no other.
 lists=build/windows-package-lists
 rm -rf "$lists" && mkdir -p "$lists"
-winpath() { printf '%s' "$1" | tr '/' '\\'; }
-(
-  cd "$stage"
-  for dir in . $(find . -mindepth 1 -type d | sed 's|^\./||' | sort); do
-    if [ "$dir" = . ]; then echo '  SetOutPath "$INSTDIR"'; else echo "  SetOutPath \"\$INSTDIR\\$(winpath "$dir")\""; fi
-    for file in $(find "$dir" -maxdepth 1 -type f | sed 's|^\./||' | sort); do
-      echo "  File \"$top/$stage/$file\""
-    done
-  done
-) >"$lists/files.nsh"
-(
-  cd "$stage"
-  for file in $(find . -type f | sed 's|^\./||' | sort); do
-    echo "  Delete \"\$INSTDIR\\$(winpath "$file")\""
-  done
-  for dir in $(find . -mindepth 1 -type d | sed 's|^\./||' | sort -r); do
-    echo "  RMDir \"\$INSTDIR\\$(winpath "$dir")\""
-  done
-) >"$lists/remove.nsh"
 (cd "$stage" && find . -type f | sed 's|^\./||' | sort) >"$lists/files.txt"
 (cd "$stage" && find . -type f | sed 's|^\./||' | wixl-heat -p "" --component-group CG.files \
   --var var.SourceDir --directory-ref INSTALLDIR --win64) >"$lists/files.wxs"
 
-# installer VERSION OUT: both kinds of installer of the staged files, under a given version (the
-# check builds a later one to test upgrades).
-installers() {
-  local v=$1 out=$2
-  makensis -V2 -DVERSION="$v" -DSTAGE="$top/$stage" -DFILES="$top/$lists/files.nsh" \
-    -DREMOVE="$top/$lists/remove.nsh" -DOUT="$top/$out-setup.exe" packaging/windows/installer.nsi
-  wixl -a x64 -D Version="$v" -D SourceDir="$stage" -D Icon=build-windows/q42-panel.ico -D Win64=yes \
-    -o "$top/$out.msi" packaging/windows/q42-panel.wxs "$lists/files.wxs"
+# msi VERSION OUT: the MSI of the staged files under a given version (the check builds a later one to
+# test upgrades and downgrades), signed like the programs.
+msi() {
+  # One ProductCode per version, made from the UpgradeCode: every build of a version is one product.
+  local upgrade product
+  upgrade=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' packaging/windows/q42-panel.wxs)
+  product=$(uuidgen --sha1 --namespace "$upgrade" --name "$1" | tr a-z A-Z)
+  wixl -a x64 -D Version="$1" -D ProductCode="$product" -D SourceDir="$stage" -D Icon=build-windows/q42-panel.ico -D Win64=yes \
+    -o "$top/$2.msi" packaging/windows/q42-panel.wxs "$lists/files.wxs"
+  sign_files "$top/$2.msi"
 }
-installers "$version" "build/$name"
-echo "build/$name-setup.exe: $(du -k "build/$name-setup.exe" | cut -f1) KiB"
+msi "$version" "build/$name"
 echo "build/$name.msi: $(du -k "build/$name.msi" | cut -f1) KiB"
 if [ "${1:-}" != "--no-check" ]; then
   next=$(echo "$version" | awk -F. '{printf "%d.%d.%d", $1, $2, $3 + 1}')
-  installers "$next" "$lists/q42-panel-$next-windows-x64"
+  msi "$next" "$lists/q42-panel-$next-windows-x64"
   scripts/check-windows-packages.sh "build/$name" "$lists/q42-panel-$next-windows-x64" "$lists/files.txt"
 fi
 if [ "${1:-}" = "--screenshot" ]; then

@@ -2,7 +2,7 @@
 # Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
 # suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
 # libFuzzer run over the receive path and q42ctl's value readers, and the Windows programs
-# cross-built and tested under Wine, packaged, installed and removed again.
+# cross-built and tested under Wine, packaged and signed, installed and removed again.
 # Installs whatever is missing first (Debian 12).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,5 +32,11 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 QT_QPA_PLATFORM= ctest --preset windows --no-tests=error
 
-echo "== the Windows zip, setup.exe and MSI, installed, upgraded and removed under Wine"
-QT_QPA_PLATFORM= scripts/package-windows.sh
+echo "== the Windows zip and MSI, signed with a throw-away certificate, installed, upgraded and removed under Wine"
+cert=$(mktemp -d)
+trap 'rm -rf "$cert"' EXIT
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=q42-panel CI throw-away signer" \
+  -addext "extendedKeyUsage=codeSigning" -keyout "$cert/key.pem" -out "$cert/cert.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/signer.p12" -passout pass:ci
+QT_QPA_PLATFORM= Q42_SIGN_PKCS12=$cert/signer.p12 Q42_SIGN_PASSWORD=ci Q42_SIGN_VERIFY_CA=$cert/cert.pem \
+  scripts/package-windows.sh
