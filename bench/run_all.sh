@@ -2,6 +2,8 @@
 # Builds and runs every benchmark against the real binaries and the simulated unit, prints one table
 # and writes it to docs/PERFORMANCE.md. Figures, not pass/fail: nothing here fails on a slow machine.
 #   bench/run_all.sh            (IDLE_SECONDS=60 TRIALS=500 RUNS=20 by default)
+#   BIN=DIR bench/run_all.sh    the binaries of another build (an earlier commit's, to compare in the
+#                               same run); the table is printed, docs/PERFORMANCE.md left alone
 set -euo pipefail
 cd "$(dirname "$0")/.."
 IDLE_SECONDS=${IDLE_SECONDS:-60}
@@ -9,9 +11,12 @@ TRIALS=${TRIALS:-500}
 RUNS=${RUNS:-20}
 
 scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" >/dev/null
-bin=$PWD/build/bin
+bin=${BIN:-}
+if [ -z "$bin" ]; then
+  cmake --preset default >/dev/null
+  cmake --build --preset default -j "$(nproc)" >/dev/null
+  bin=$PWD/build/bin
+fi
 . scripts/lib/x11.sh
 trap x11_cleanup EXIT
 work=$X11_WORK
@@ -74,6 +79,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf (b > 0 ? "%.2f\n" : "-\n"), a /
     echo "| $name (Google Benchmark, CPU time) | goal well under 1000 ns | $ns ns | $(ratio "$ns" 1000) |"
   done <"$work/protocol"
 } | tee "$work/table"
+[ -z "${BIN:-}" ] || exit 0
 
 {
   echo "# Performance"

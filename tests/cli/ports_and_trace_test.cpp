@@ -47,33 +47,32 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
         QMap<QString, QString> env;
         bool windows;
         QStringList lines;
+        QString numbers;  // what the numbers reach, as the "does not exist" message says it
     };
     const Case cases[] = {
-        {"numbered in order", onLinux, {}, false, {"COM1 " + usb0, "COM2 /dev/ttyS0"}},
-        {"a variable names a device the system does not list",
-         onLinux,
-         {{"Q42_COM2", "/dev/pts/7"}},
-         false,
-         {"COM1 " + usb0, "- /dev/ttyS0", "COM2 /dev/pts/7 set-by=Q42_COM2"}},
-        {"a variable moves a listed device to another number",
-         onLinux,
-         {{"Q42_COM1", "/dev/ttyS0"}},
-         false,
-         {"- " + usb0, "COM1 /dev/ttyS0 set-by=Q42_COM1"}},
-        {"a ninth device is COM9, and a variable reaches past the list", nine, {{"Q42_COM200", "/dev/pts/2"}}, false,
-         nineLines + QStringList{"COM200 /dev/pts/2 set-by=Q42_COM200"}},
+        {"numbered in order", onLinux, {}, false, {"COM1 " + usb0, "COM2 /dev/ttyS0"}, "1 = /dev/ttyUSB0, 2 = /dev/ttyS0"},
+        {"a variable names a device the system does not list", onLinux, {{"Q42_COM2", "/dev/pts/7"}}, false,
+         {"COM1 " + usb0, "- /dev/ttyS0", "COM2 /dev/pts/7 set-by=Q42_COM2"}, "1 = /dev/ttyUSB0, 2 = /dev/pts/7"},
+        {"a variable moves a listed device to another number", onLinux, {{"Q42_COM1", "/dev/ttyS0"}}, false,
+         {"- " + usb0, "COM1 /dev/ttyS0 set-by=Q42_COM1"}, "1 = /dev/ttyS0, 2 = /dev/ttyS0"},
+        {"a ninth device is COM9; variables reach up to 255", nine,
+         {{"Q42_COM200", "/dev/pts/2"}, {"Q42_COM256", "/dev/pts/3"}, {"Q42_COM0", "/dev/pts/4"}}, false,
+         nineLines + QStringList{"COM200 /dev/pts/2 set-by=Q42_COM200"},
+         "1 = /dev/ttyS0, 2 = /dev/ttyS1, 3 = /dev/ttyS2, 4 = /dev/ttyS3, 5 = /dev/ttyS4, 6 = /dev/ttyS5, "
+         "7 = /dev/ttyS6, 8 = /dev/ttyS7, 9 = /dev/ttyS8, 200 = /dev/pts/2"},
         {"Windows: a number is its own COM port, and a variable reaches COM12 in any case",
-         {Plain("COM3"), Plain("COM12")},
-         {{"Q42_COM1", "com12"}},
-         true,
-         {"COM3 COM3", "COM1 COM12 set-by=Q42_COM1"}},
+         {Plain("COM3"), Plain("com23")}, {{"Q42_COM1", "COM23"}}, true,
+         {"COM3 COM3", "COM1 com23 set-by=Q42_COM1"}, "1 = COM23, 3 = COM3, 23 = COM23"},
+        {"none", {}, {}, false, {}, "no serial ports are present"},
     };
     for (const Case& c : cases) {
+        const EnvLookup env = [&](const QString& n) { return c.env.value(n); };
         QStringList lines;
-        for (const PortEntry& entry : ListPorts(c.system, [&](const QString& n) { return c.env.value(n); }, c.windows)) {
+        for (const PortEntry& entry : ListPorts(c.system, env, c.windows)) {
             lines << FormatPortLine(entry);
         }
         EXPECT_EQ(lines, c.lines) << c.name;
+        EXPECT_EQ(DescribePortNumbers(PortNumbersInUse(c.system, env, c.windows)), c.numbers) << c.name;
     }
 
     const QList<PortEntry> entries = ListPorts(onLinux, [](const QString&) { return QString(); }, false);

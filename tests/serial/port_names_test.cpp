@@ -6,7 +6,6 @@
 #include "comm_error.h"
 #include "mscomm.h"
 #include "open_error.h"
-#include "port_inventory.h"
 #include "port_names.h"
 
 namespace q42 {
@@ -67,41 +66,6 @@ TEST(PortNames, TypedNumbers)
     }
     EXPECT_EQ(PortName(12), "COM12");
     EXPECT_EQ(PortVariable(12), "Q42_COM12");
-}
-
-// Which numbers reach a device now: the window's list past 8, the "does not exist" text, ports.
-TEST(PortNames, NumbersInUse)
-{
-    auto devices = [](const QString& pattern, int from, int to) {
-        QList<SerialDeviceInfo> list;
-        for (int i = from; i <= to; ++i) {
-            list.append(SerialDeviceInfo{pattern.arg(i), {}, {}, {}, {}, {}, {}});
-        }
-        return list;
-    };
-    struct Case {
-        const char* name;
-        QList<SerialDeviceInfo> present;
-        QMap<QString, QString> env;
-        bool windows;
-        QString described;
-    };
-    const Case cases[] = {
-        {"none", {}, {}, false, "no serial ports are present"},
-        {"ten devices", devices("/dev/ttyS%1", 0, 9), {{"Q42_COM2", "/dev/pts/1"}}, false,
-         "1 = /dev/ttyS0, 2 = /dev/pts/1, 3 = /dev/ttyS2, 4 = /dev/ttyS3, 5 = /dev/ttyS4, 6 = /dev/ttyS5, 7 = /dev/ttyS6, "
-         "8 = /dev/ttyS7, 9 = /dev/ttyS8, 10 = /dev/ttyS9"},
-        {"variables up to 255",
-         devices("/dev/ttyUSB%1", 0, 0),
-         {{"Q42_COM12", "/dev/pts/3"}, {"Q42_COM255", "/dev/pts/4"}, {"Q42_COM256", "/dev/pts/5"}, {"Q42_COM0", "/dev/x"}},
-         false,
-         "1 = /dev/ttyUSB0, 12 = /dev/pts/3, 255 = /dev/pts/4"},
-        {"Windows: each COM port present, in any case", devices("COM%1", 3, 3) + devices("com%1", 23, 23),
-         {{"Q42_COM9", "COM3"}}, true, "3 = COM3, 9 = COM3, 23 = COM23"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DescribePortNumbers(PortNumbersInUse(c.present, Env(c.env), c.windows)), c.described) << c.name;
-    }
 }
 
 // Windows says "access denied" for a port another program holds: busy there, never 'dialout'.

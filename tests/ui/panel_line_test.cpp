@@ -98,6 +98,9 @@ TEST(PanelLine, StartSearchSetSaveStop)
     Panel p;
     p.Click(IDC_START);
     EXPECT_EQ(LineSpeed(line), B57600);
+    p.Comm().Settings("9600,n,8,1");  // a rate given to an open port applies at once
+    EXPECT_EQ(LineSpeed(line), B9600);
+    p.Comm().Settings("57600,n,8,1");
     ASSERT_TRUE(p.dlg.Started()) << p.Texts().join(" | ").toStdString();
     EXPECT_EQ(p.Comm().DeviceName(), sim.Device());
     EXPECT_EQ(p.Enabled(), "0100");

@@ -72,6 +72,9 @@ TEST(PanelWindow, EveryControlWhereTheDialogPutsIt)
         }
         ASSERT_NE(w, nullptr) << place.id << " " << place.text;
         EXPECT_EQ(w->geometry(), place.rect) << place.id << " " << place.text;
+        // A click there reaches the control: no group box lies over the buttons it frames.
+        QWidget* hit = p.dlg.childAt(w->geometry().center());
+        EXPECT_TRUE(place.id < 0 || hit == w || w->isAncestorOf(hit)) << place.id;
     }
     for (QWidget* w : p.dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(w->isHidden() || p.dlg.rect().contains(w->geometry())) << w->accessibleName().toStdString();
