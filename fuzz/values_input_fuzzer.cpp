@@ -45,9 +45,9 @@ void ReadsBackTheSame(const UnitValues& values, const std::string& text)
 
 // Device names of any bytes, as -r takes them: several units' JSON parses whatever they hold, and
 // each unit's object reads back to its values.
-void WritesByDevice(const QString& first, const QString& second)
+void WritesByDevice(const QString& first, const QString& second, const UnitValues& values)
 {
-    const QJsonObject byDevice{{first, ValuesJson(kBaseA, {})}, {second, ValuesJson(kBaseB, {})}};
+    const QJsonObject byDevice{{first, ValuesJson(values, {})}, {second, ValuesJson(kBaseB, {})}};
     const std::string text = FormatJson(byDevice);
     QJsonParseError error{};
     const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
@@ -55,7 +55,7 @@ void WritesByDevice(const QString& first, const QString& second)
     Check(parsed.object().keys() == byDevice.keys(), "several units' JSON lost or changed a device", text);
     ReadsBackTheSame(kBaseB, QJsonDocument(parsed.object().value(second).toObject()).toJson().toStdString());
     if (first != second) {
-        ReadsBackTheSame(kBaseA, QJsonDocument(parsed.object().value(first).toObject()).toJson().toStdString());
+        ReadsBackTheSame(values, QJsonDocument(parsed.object().value(first).toObject()).toJson().toStdString());
     }
 }
 
@@ -67,7 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    WritesByDevice(QString::fromUtf8(input.left(input.size() / 2)), QString::fromUtf8(input.mid(input.size() / 2)));
     Edits edits;
     std::string problem;
     if (data[0] % 2 == 0) {
@@ -83,10 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             problem = CheckEdits(edits);
         }
     }
+    // Device names of the input's bytes: the values it gave, or a unit's own when it gave none.
+    const UnitValues values = Apply(problem.empty() ? edits : Edits{}, kBaseA);
+    WritesByDevice(QString::fromUtf8(input.left(input.size() / 2)), QString::fromUtf8(input.mid(input.size() / 2)), values);
     if (!problem.empty()) {
         return 0;
     }
-    const UnitValues values = Apply(edits, kBaseA);
     ReadsBackTheSame(values, FormatLines(values, Selection{}));
     ReadsBackTheSame(values, FormatJson(ValuesJson(values, Selection{})));
     return 0;
