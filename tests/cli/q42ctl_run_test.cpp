@@ -109,7 +109,8 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          "L9 ATT_DL: 10 -> 20\n", "{dev} dropped  5 bytes that came after the answer to a frame sent again\n", "21 23 23 06"},
         {"the save unanswered after an acknowledged set", {"--lose-answer", "3"},
          {"-r", "{dev}", "-t", "300", "set", "l9_att_dl=20", "--save"}, 4, "L9 ATT_DL: 10 -> 20\n",
-         "{dev}: the save failed after the unit acknowledged the set", "21 23 06"},
+         "and that the unit talks at 57600 baud (try -s 9600, or 'q42ctl detect' to find the device and rate a unit "
+         "answers on).\n{dev}: the save failed after the unit acknowledged the set", "21 23 06"},
         {"no answer in any attempt", {"--no-answer"}, {"-r", "{dev}", "-t", "200", "--retries", "2", "get"}, 4, "",
          "{dev}: no answer within 200 ms at 57600 baud in each of 3 attempts. Check", "21 21 21"},
         {"retries out of range: nothing sent", {}, {"-r", "{dev}", "--retries", "11", "get"}, 2, "",
