@@ -27,12 +27,11 @@ void PortNumberList::refreshNumbers()
     // Whatever the field shows stays: a chosen number that went away is then typed text, which
     // Start still reads.
     const QString shown = currentText();
-    const bool chosen = currentIndex() >= 0 && itemText(currentIndex()) == shown;
     while (count() > kListedPortNumbers) {
         removeItem(count() - 1);
     }
     addItems(beyond);
-    const int index = chosen ? findText(shown) : -1;
+    const int index = findText(shown);
     if (index >= 0) {
         setCurrentIndex(index);
     } else {
