@@ -21,7 +21,7 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
     if (request.command == Command::Get && session.Status() == ExitStatus::Done && !request.json) {
         data = (several ? "# " + label + "\n" : std::string()) + FormatLines(*session.ValuesRead(), request.selection);
     }
-    if (request.command == Command::Set && session.WriteAcknowledged()) {
+    if (session.WriteAcknowledged()) {
         const std::vector<Change> changes = Changes(session.Before(), session.Written());
         for (const Change& change : changes) {
             data += (several ? label + ": " : std::string()) + ChangeLine(change) + "\n";

@@ -232,6 +232,7 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
         ASSERT_TRUE(run.waitForFinished(10000));
     }
     EXPECT_EQ(runs[0].exitCode(), 0);
+    EXPECT_EQ(runs[0].readAllStandardError(), "") << "a log written whole says nothing";
     EXPECT_EQ(runs[1].exitCode(), 4);
     QMap<QString, QJsonObject> byUnit;
     for (const QString& line : Contents(log).split('\n', Qt::SkipEmptyParts)) {

@@ -94,6 +94,22 @@ TEST(ReceiveAccumulator, Bursts)
     }
 }
 
+// A tick interprets only what is held: nothing held, nothing read; one byte held, read and found empty.
+TEST(ReceiveAccumulator, ATickInterpretsOnlyWhatIsHeld)
+{
+    ReceiveAccumulator acc(nullptr);
+    for (int t = 0; t < kQuietTicks + 5; ++t) {
+        EXPECT_FALSE(acc.OnTimerTick().has_value()) << t;
+    }
+    acc.OnCommEvent(comEvReceive, std::vector<std::uint8_t>{'>'});
+    for (int t = 1; t < kQuietTicks; ++t) {
+        acc.OnTimerTick();
+    }
+    const std::optional<UnitAnswer> read = acc.OnTimerTick();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->kind, AnswerKind::NoFrame);
+}
+
 // q42ctl's ending: each complete line as it comes, oldest first, read from the last '>' before its
 // CR LF; whatever came before that start is dropped, and a line without one is dropped whole.
 TEST(ReceiveAccumulator, FramesTakenAsTheyComplete)
