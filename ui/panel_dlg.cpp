@@ -215,13 +215,14 @@ QString CPanelDlg::NoAnswerText() const
                              : QStringLiteral("%1 (%2)").arg(m_comm.PortLabel(), m_comm.DeviceName());
     const QString where = QStringLiteral("%1 at %2 baud").arg(port).arg(m_startedBaud);
     const QString other = m_startedBaud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
-    return m_heardSinceSend
-                ? tr("%1: bytes came, but no answer of the unit. The unit may talk at %2 baud (press Stop, choose "
-                     "%2 and press Start), or the line is disturbed: check the cable.")
-                      .arg(where, other)
-                : tr("%1: the unit did not answer. Check that it is powered and that the cable is plugged in. If "
-                     "the unit may be set to %2 baud, press Stop, choose %2 and press Start.")
-                      .arg(where, other);
+    if (m_heardSinceSend) {
+        return tr("%1: bytes came, but no answer of the unit. The unit may talk at %2 baud (press Stop, choose %2 "
+                  "and press Start), or the line is disturbed: check the cable.")
+            .arg(where, other);
+    }
+    return tr("%1: the unit did not answer. Check that it is powered and that the cable is plugged in. If the unit "
+              "may be set to %2 baud, press Stop, choose %2 and press Start.")
+        .arg(where, other);
 }
 
 bool CPanelDlg::RefuseUnlessStarted()
