@@ -52,7 +52,12 @@ void WritesByDevice(const QString& first, const QString& second, const UnitValue
     QJsonParseError error{};
     const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
     Check(error.error == QJsonParseError::NoError && parsed.isObject(), "several units' JSON does not parse", text);
-    Check(parsed.object().keys() == byDevice.keys(), "several units' JSON lost or changed a device", text);
+    // The same devices: QJsonObject may order a key with a character beyond U+FFFF otherwise once parsed.
+    QStringList written = byDevice.keys();
+    QStringList read = parsed.object().keys();
+    written.sort();
+    read.sort();
+    Check(read == written, "several units' JSON lost or changed a device", text);
     ReadsBackTheSame(kBaseB, QJsonDocument(parsed.object().value(second).toObject()).toJson().toStdString());
     if (first != second) {
         ReadsBackTheSame(values, QJsonDocument(parsed.object().value(first).toObject()).toJson().toStdString());
