@@ -267,8 +267,15 @@ TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
     SimProcess fast({"--verbose", "--strict-baud"});
     SimProcess slow({"--verbose", "--strict-baud", "--baud", "9600"});
     SimProcess silent({"--verbose", "--no-answer"});
+    QTemporaryDir dir;
     const CtlRun run = RunCtl({"-r", fast.Device(), "-r", slow.Device(), "-r", silent.Device(), "-r",
-                               "/dev/q42-no-such-device", "-t", "400", "detect"});
+                               "/dev/q42-no-such-device", "-t", "400", "--log", dir.filePath("log"), "detect"});
+    QStringList logged;  // each device tried: its status and the rate found
+    for (const QString& line : Contents(dir.filePath("log")).split('\n', Qt::SkipEmptyParts)) {
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+        logged << QStringLiteral("%1 %2").arg(record["status"].toInt()).arg(record["baud"].toInt());
+    }
+    EXPECT_EQ(logged, QStringList({"0 57600", "0 9600", "4 0", "3 0"}));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, fast.Device() + " 57600\n" + slow.Device() + " 9600\n");
     EXPECT_TRUE(run.err.contains(silent.Device() + ": no unit answered the query at 57600 or 9600 baud within 400 ms"))
