@@ -52,16 +52,20 @@ void WritesByDevice(const QString& first, const QString& second, const UnitValue
     QJsonParseError error{};
     const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
     Check(error.error == QJsonParseError::NoError && parsed.isObject(), "several units' JSON does not parse", text);
-    // The same devices: QJsonObject may order a key with a character beyond U+FFFF otherwise once parsed.
+    // Walked, not looked up: Qt 6.4 orders a parsed key with a character beyond U+FFFF otherwise than
+    // a built one, and value(key) can then miss it although the text is right.
     QStringList written = byDevice.keys();
-    QStringList read = parsed.object().keys();
+    QStringList read;
+    const QJsonObject object = parsed.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        read << it.key();
+        const bool isFirst = it.key() == first && first != second;
+        Check(isFirst || it.key() == second, "several units' JSON changed a device", text);
+        ReadsBackTheSame(isFirst ? values : kBaseB, QJsonDocument(it.value().toObject()).toJson().toStdString());
+    }
     written.sort();
     read.sort();
-    Check(read == written, "several units' JSON lost or changed a device", text);
-    ReadsBackTheSame(kBaseB, QJsonDocument(parsed.object().value(second).toObject()).toJson().toStdString());
-    if (first != second) {
-        ReadsBackTheSame(values, QJsonDocument(parsed.object().value(first).toObject()).toJson().toStdString());
-    }
+    Check(read == written, "several units' JSON lost a device", text);
 }
 
 }  // namespace

@@ -200,8 +200,8 @@ void CPanelDlg::EndAnswerWait()
 void CPanelDlg::OnAnswerOverdue()
 {
     // Bytes still arriving may be the answer, which the window reads once the line has been quiet;
-    // the tick that ends their burst decides.
-    if (m_receive.QuietCountdown() > 0 && m_receive.Buffer().count > 0) {
+    // the tick that ends their burst decides (it runs while the countdown does).
+    if (m_receive.QuietCountdown() > 0) {
         m_answerOverdue = true;
         return;
     }

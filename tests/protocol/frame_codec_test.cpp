@@ -54,6 +54,7 @@ TEST(ExtractFrame, ResultTextAndCountLeft)
         {"CR at the area's end", Held(crLast), 0, "", 1},
         {"160 bytes without start", Held(std::string(160, 'A')), 0, "", 160},
         {"count past the area is bounded", Held(">06\r\n", 4000), 2, "06", 157},
+        {"nothing held, stale bytes", Held(">06\r\n", 0), 0, "", 0},
     };
     for (Case c : cases) {
         std::uint8_t* data = c.buffer.data.data();

@@ -251,7 +251,7 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
     const QString noise = "COM1 (%1) at %2 baud: bytes came, but no answer of the unit. The unit may talk at %3 baud "
                           "(press Stop, choose %3 and press Start), or the line is disturbed: check the cable.";
     const QString lost = "COM1: the device %1 went away";
-    enum Ending { Wait, Stop, Close };
+    enum Ending { Wait, Stop, Close, Again };  // Again: sent once more after the first answer
     struct Case {
         const char* name;
         QStringList options;
@@ -274,6 +274,7 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
          {"--delay-ms", "900", "--split-at", "60", "--pause-ms", "150"}, "57600", IDC_SEARCH, Wait, "",
          "Search Success!", 1039},
         {"Stop before the time is up", {"--no-answer"}, "57600", IDC_SEARCH, Stop, "", "", 1039},
+        {"a lost answer after one that came", {"--lose-answer", "2"}, "57600", IDC_SEARCH, Again, silent, "", 1039},
         {"the window closed before the time is up", {"--no-answer"}, "57600", IDC_SEARCH, Close, "", "", 1039},
         {"the device went away", {"--hangup-after", "0"}, "57600", IDC_SEARCH, Wait, lost, "", 0},
     };
@@ -288,7 +289,12 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
         QElapsedTimer sent;
         sent.start();
         p.Click(c.command);
-        if (c.ending != Wait) {
+        if (c.ending == Again) {
+            ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; })) << c.name;
+            p.boxes.clear();
+            sent.restart();
+            p.Click(c.command);
+        } else if (c.ending != Wait) {
             Pump(300ms);
             c.ending == Stop ? p.Click(IDC_STOP) : QTest::keyClick(&p.dlg, Qt::Key_Escape);
             EXPECT_EQ(p.dlg.isVisible(), c.ending == Stop) << c.name;
