@@ -12,7 +12,7 @@ enum class ExitStatus : int {
     CannotOpen = 3,  // the port cannot be opened
     NoAnswer = 4,    // no answer, or one that cannot be read, within the timeout
     Differs = 5,     // --verify read back other values than were written
-    OutputLost = 6,  // standard output could not be written (a full disk, say)
+    OutputLost = 6,  // standard output or -o FILE could not be written (a full disk, say)
 };
 
 // What a failure of the line means for a script: the port never opened (nothing reached the unit),
