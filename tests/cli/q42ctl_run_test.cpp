@@ -14,7 +14,6 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -373,28 +372,6 @@ TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
     EXPECT_EQ(three.exitCode, 4);
     EXPECT_TRUE(three.err.contains(sims[2]->Device() + ": FAILED (exit status 4)")) << three.err.toStdString();
     EXPECT_TRUE(three.err.contains(sims[0]->Device() + ": done")) << three.err.toStdString();
-}
-
-// The line runs at the rate asked for, 8N1 without flow control, while q42ctl holds it, whatever
-// another program left on the device (QSerialPort puts the old settings back at close).
-TEST(Q42ctl, SetsTheBaudRateAskedFor)
-{
-    SimProcess sim({"--no-answer"});
-    const int fd = ::open(sim.Device().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    for (const auto& [baud, speed] : {std::pair<const char*, speed_t>{"57600", B57600}, {"9600", B9600}}) {
-        termios tio{};
-        ::tcgetattr(fd, &tio);
-        ::cfsetspeed(&tio, B19200);
-        tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
-        ::tcsetattr(fd, TCSANOW, &tio);
-        QProcess ctl;
-        ctl.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "-s", baud, "-t", "1500", "get"});
-        EXPECT_TRUE(WaitFor([&] { return ::tcgetattr(fd, &tio) == 0 && ::cfgetospeed(&tio) == speed; })) << baud;
-        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
-        ctl.waitForFinished();
-    }
-    ::close(fd);
 }
 
 // A port another program holds is busy; one the user may not open names the 'dialout' group.

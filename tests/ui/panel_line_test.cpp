@@ -95,9 +95,18 @@ TEST(PanelLine, StartSearchSetSaveStop)
     sim.Wire(1);
     const int line = ::open(sim.Device().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(line, 0);
+    // Another program left the device at 19200 7E2 with RTS/CTS: the unit's 8N1 comes back at Start.
+    termios left{};
+    ::tcgetattr(line, &left);
+    ::cfsetspeed(&left, B19200);
+    left.c_cflag = (left.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+    ASSERT_EQ(::tcsetattr(line, TCSANOW, &left), 0);
     Panel p;
     p.Click(IDC_START);
     EXPECT_EQ(LineSpeed(line), B57600);
+    termios now{};
+    ::tcgetattr(line, &now);
+    EXPECT_EQ(now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
     p.Comm().Settings("9600,n,8,1");  // a rate given to an open port applies at once
     EXPECT_EQ(LineSpeed(line), B9600);
     p.Comm().Settings("57600,n,8,1");
