@@ -2,6 +2,7 @@
 // q42ctl: reads, writes, saves and copies VARNEK-Q42 settings from a terminal or a script.
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -66,12 +67,12 @@ std::vector<std::unique_ptr<Session>> RunAll(const CtlRequest& request, const QL
     return sessions;
 }
 
-// --log: one record per unit, in the order given.
+// --log: one record per unit, in the order given. A record that could not be kept is output lost.
 template <typename Session>
-void Log(const CtlRequest& request, const std::vector<std::unique_ptr<Session>>& sessions)
+ExitStatus Log(const CtlRequest& request, const std::vector<std::unique_ptr<Session>>& sessions)
 {
     if (request.log.isEmpty()) {
-        return;
+        return ExitStatus::Done;
     }
     QList<QJsonObject> records;
     for (const auto& session : sessions) {
@@ -79,7 +80,9 @@ void Log(const CtlRequest& request, const std::vector<std::unique_ptr<Session>>&
     }
     if (const QString problem = AppendLog(request.log, records); !problem.isEmpty()) {
         std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
+        return ExitStatus::OutputLost;
     }
+    return ExitStatus::Done;
 }
 
 // The values go to -o FILE only when every unit answered; otherwise FILE keeps what it held.
@@ -142,10 +145,10 @@ int main(int argc, char** argv)
             }
         }
         const auto sessions = RunAll<DetectSession>(request, targets, trace);
-        Log(request, sessions);
-        return static_cast<int>(FlushOutput(ReportDetect(request, sessions)));
+        const ExitStatus logged = Log(request, sessions);
+        return static_cast<int>(FlushOutput(std::max(logged, ReportDetect(request, sessions))));
     }
     const auto sessions = RunAll<UnitSession>(request, request.targets, trace);
-    Log(request, sessions);
-    return static_cast<int>(FlushOutput(Deliver(request, Report(request, sessions))));
+    const ExitStatus logged = Log(request, sessions);
+    return static_cast<int>(FlushOutput(std::max(logged, Deliver(request, Report(request, sessions)))));
 }

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QJsonArray>
 
-#include "port_inventory.h"
 
 namespace q42::ctl {
 
@@ -37,16 +36,8 @@ QJsonObject Record(const CtlRequest& request, const Target& given, const QString
     if (!request.unitId.isEmpty()) {
         record.insert(QStringLiteral("unit"), request.unitId);
     }
-    for (const SerialDeviceInfo& info : SystemSerialDevices()) {
-        if (!opened.isEmpty() && info.device == opened && (info.vendorId || !info.serialNumber.isEmpty())) {
-            QJsonObject adapter{{QStringLiteral("serial"), info.serialNumber}};
-            if (info.vendorId && info.productId) {
-                adapter.insert(QStringLiteral("usb"), QStringLiteral("%1:%2")
-                                                          .arg(*info.vendorId, 4, 16, QLatin1Char('0'))
-                                                          .arg(*info.productId, 4, 16, QLatin1Char('0')));
-            }
-            record.insert(QStringLiteral("adapter"), adapter);
-        }
+    if (const QJsonObject adapter = AdapterJson(SystemSerialDevices(), opened); !adapter.isEmpty()) {
+        record.insert(QStringLiteral("adapter"), adapter);
     }
     if (!problems.isEmpty()) {
         record.insert(QStringLiteral("message"), problems.join(QLatin1Char(' ')));
@@ -55,6 +46,25 @@ QJsonObject Record(const CtlRequest& request, const Target& given, const QString
 }
 
 }  // namespace
+
+QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened)
+{
+    QJsonObject adapter;
+    for (const SerialDeviceInfo& info : present) {
+        if (info.device != opened) {
+            continue;
+        }
+        if (!info.serialNumber.isEmpty()) {
+            adapter.insert(QStringLiteral("serial"), info.serialNumber);
+        }
+        if (info.vendorId && info.productId) {
+            adapter.insert(QStringLiteral("usb"), QStringLiteral("%1:%2")
+                                                      .arg(*info.vendorId, 4, 16, QLatin1Char('0'))
+                                                      .arg(*info.productId, 4, 16, QLatin1Char('0')));
+        }
+    }
+    return adapter;
+}
 
 QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session)
 {

@@ -5,10 +5,15 @@
 #include <QJsonObject>
 
 #include "ctl_options.h"
+#include "port_inventory.h"
 #include "detect_session.h"
 #include "unit_session.h"
 
 namespace q42::ctl {
+
+// The adapter behind the opened device, as the log names it: its serial number and USB ids, when the
+// system knows them; empty otherwise.
+QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened);
 
 QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session);
 QJsonObject LogRecord(const CtlRequest& request, const DetectSession& session);

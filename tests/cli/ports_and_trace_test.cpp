@@ -13,6 +13,7 @@
 
 #include "device_choice.h"
 #include "line_trace.h"
+#include "run_log.h"
 #include "port_inventory.h"
 #include "ports_report.h"
 
@@ -82,6 +83,9 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     EXPECT_EQ(json[0].toObject()["serial_number"].toString(), "A50285BI");
     EXPECT_EQ(json[0].toObject()["vendor_id"].toString() + ":" + json[0].toObject()["product_id"].toString(), "0403:6001");
     EXPECT_TRUE(json[1].toObject()["serial_number"].isNull());
+    // The log's adapter: what tells this device's adapter apart, nothing for a device without one.
+    EXPECT_EQ(AdapterJson(onLinux, "/dev/ttyUSB0"), (QJsonObject{{"serial", "A50285BI"}, {"usb", "0403:6001"}}));
+    EXPECT_EQ(AdapterJson(onLinux, "/dev/ttyS0"), QJsonObject());
     // The window's port tooltips add what tells adapters apart.
     EXPECT_EQ(PortToolTip(2, "/dev/ttyUSB0", onLinux, false), "COM2 opens /dev/ttyUSB0 (FT232R \"USB\" UART, FTDI, serial A50285BI)");
     EXPECT_EQ(PortToolTip(3, "/dev/ttyS0", onLinux, false), "COM3 opens /dev/ttyS0");

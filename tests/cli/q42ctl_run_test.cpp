@@ -166,6 +166,11 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     const CtlRun full = RunCtl({"-r", sim.Device(), "get"}, [] { ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); });
     EXPECT_EQ(full.exitCode, 6);
     EXPECT_EQ(full.err.toStdString(), "q42ctl: standard output could not be written: No space left on device\n");
+    // A bench record that could not be kept is output lost too.
+    const CtlRun unlogged = RunCtl({"-r", sim.Device(), "--log", "/dev/full", "save"});
+    EXPECT_EQ(unlogged.exitCode, 6);
+    EXPECT_TRUE(unlogged.err.endsWith("q42ctl: /dev/full: the log could not be written: No space left on device\n"))
+        << unlogged.err.toStdString();
     const CtlRun help = RunCtl({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: q42ctl ") && help.out.contains("detect [--json]") &&

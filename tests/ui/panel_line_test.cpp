@@ -279,6 +279,8 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
         {"an answer after the box", {"--delay-ms", "1300"}, "57600", IDC_SEARCH, Wait, silent, "Search Success!", 1039},
         {"answered in time at 9600", {"--baud", "9600", "--delay-ms", "500"}, "9600", IDC_SEARCH, Wait, "",
          "Search Success!", 1234},
+        {"noise still arriving when the time is up", {"--noise-only", "--garbage", "30", "--delay-ms", "900"}, "57600",
+         IDC_SAVE, Wait, noise, "", 1003},
         {"an answer still arriving when the time is up",
          {"--delay-ms", "900", "--split-at", "60", "--pause-ms", "150"}, "57600", IDC_SEARCH, Wait, "",
          "Search Success!", 1039},
