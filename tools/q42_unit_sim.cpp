@@ -213,7 +213,8 @@ int Run(const SimOptions& o)
             }
             std::string text = AnswerWithFaults(*answer, o);
             ++answered;
-            if (answered == o.loseAnswer) {
+            if (std::find(o.loseAnswers.begin(), o.loseAnswers.end(), static_cast<std::size_t>(answered)) !=
+                o.loseAnswers.end()) {
                 Log(o, "losing", text);
                 continue;
             }

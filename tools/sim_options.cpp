@@ -33,7 +33,7 @@ const char kSimUsage[] =
     "  --stray-start MS   send '>' and the noise byte 0x91 MS milliseconds before each\n"
     "                     answer (0: in the same piece)\n"
     "  --leftover-ack     glue an earlier acknowledgement, >06 CR LF, to each answer's front\n"
-    "  --lose-answer N    never send the N-th answer (counted from 1), once\n"
+    "  --lose-answer N,...  never send these answers (counted from 1)\n"
     "  --forget-sets      acknowledge a set but keep the old values\n"
     "  --hangup-after N   close the line after answering N frames\n"
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
@@ -146,7 +146,7 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             if (!ParseNumber(v, o.delayOnly, 1, 1000000)) return bad(v, "an answer count from 1");
         } else if (a == "--lose-answer") {
             if (!value(v)) return r;
-            if (!ParseNumber(v, o.loseAnswer, 1, 1000000)) return bad(v, "an answer count from 1");
+            if (!ParseOffsets(v, o.loseAnswers)) return bad(v, "a list of answer counts such as 2,4");
         } else if (a == "--delay-ms") {
             if (!value(v)) return r;
             if (!ParseNumber(v, o.delayMs, 0, 60000)) return bad(v, "milliseconds from 0 to 60000");

@@ -22,7 +22,7 @@ struct SimOptions {
     int delayOnly = 0;       // with delayMs: only this answer (counted from 1) is late; 0 every one
     std::optional<int> strayStartMs;  // a '>' and a noise byte this long before each answer
     bool leftoverAck = false;         // an earlier acknowledgement glued to the front of each answer
-    int loseAnswer = 0;               // this answer (counted from 1) never goes out; 0 none
+    std::vector<std::size_t> loseAnswers;  // these answers (counted from 1) never go out
     bool forgetSets = false;  // acknowledge a set without storing it
     bool strictBaud = false;  // frames sent at another line rate are noise
     int hangupAfter = -1;              // frames answered before the line closes; -1 never

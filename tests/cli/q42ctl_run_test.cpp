@@ -106,6 +106,9 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"a late acknowledgement of a set sent again is dropped, not taken for the save's", {"--delay-ms", "450", "--delay-only", "2"},
          {"-r", "{dev}", "-t", "300", "--retries", "1", "--trace", "set", "l9_att_dl=20", "--save"}, 0,
          "L9 ATT_DL: 10 -> 20\n", "{dev} dropped  5 bytes that came after the answer to a frame sent again\n", "21 23 23 06"},
+        {"two answers lost, each frame sent again", {"--lose-answer", "2,4"},
+         {"-r", "{dev}", "-t", "300", "--retries", "1", "set", "l9_att_dl=20", "--save"}, 0, "L9 ATT_DL: 10 -> 20\n", "",
+         "21 23 23 06 06"},
         {"the save unanswered after an acknowledged set", {"--lose-answer", "3"},
          {"-r", "{dev}", "-t", "300", "set", "l9_att_dl=20", "--save"}, 4, "L9 ATT_DL: 10 -> 20\n",
          "and that the unit talks at 57600 baud (try -s 9600, or 'q42ctl detect' to find the device and rate a unit "

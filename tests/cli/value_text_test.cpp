@@ -84,7 +84,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {{"-p", "0", "get"}, "port number \"0\": choose 1 to 255 (12 or COM12 for COM12)"},
         {{"-p", "256", "get"}, "port number \"256\": choose 1 to 255 (12 or COM12 for COM12)"},
         {{"-p", "COM1x", "get"}, "port number \"COM1x\": choose 1 to 255 (12 or COM12 for COM12)"},
-        {{"-p", "255", "-p", "com12", "get"}, ""},
+        {{"-p", "255", "-p", "com12", "--retries", "10", "-t", "600000", "get"}, ""},
         {{"-r", "/dev/a"}, "no command given: get, set, save, ports or detect"},
         {{"-r", "/dev/a", "ports"}, "ports lists every device; it takes no -r or -p"},
         {{"get"}, "no unit given: name its device with -r DEVICE or its port number with -p N"},
