@@ -14,6 +14,7 @@
 
 #include "panel_fixture.h"
 #include "panel_layout.h"
+#include "port_inventory.h"
 
 namespace q42 {
 namespace {
@@ -199,6 +200,18 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     EXPECT_TRUE(list->view()->isVisible());
     EXPECT_EQ(list->itemData(2, Qt::ToolTipRole).toString(), "COM3 opens /dev/q42-adapter-plugged-in-meanwhile");
     list->hidePopup();
+    // Numbers past 8 come and go with what they reach; one chosen that went away stays as typed text.
+    qputenv("Q42_COM12", "/dev/q42-adapter-on-12");
+    list->showPopup();
+    list->hidePopup();
+    ASSERT_NE(list->findText("12"), -1);
+    list->setCurrentIndex(list->findText("12"));
+    qunsetenv("Q42_COM12");
+    list->showPopup();
+    list->hidePopup();
+    EXPECT_EQ(list->findText("12") != -1, SystemSerialDevices().size() >= 12);
+    EXPECT_EQ(list->currentText(), "12");
+    list->setCurrentIndex(2);
     qputenv("Q42_COM3", "/dev/q42-unplugged-adapter");
     p.Click(IDC_START);
     ASSERT_EQ(p.boxes.size(), 1u);
