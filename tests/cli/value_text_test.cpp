@@ -39,6 +39,7 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"JSON list", "[1, 2]", "not one object"},
         {"a name twice in JSON", R"({"L9 ATT_DL": 1, "Sleep Mode": "ON", "L9 ATT_DL": 1})", "L9 ATT_DL is given twice"},
         {"escaped, the same name", R"({"ISO TIME MINUTES": 1, "ISO TIME MINUTE\u0053": 1})", "ISO TIME MINUTES is given twice"},
+        {"a name twice, after a list", R"({"L9 ATT_DL": [1], "L9 ATT_DL": 2})", "L9 ATT_DL is given twice"},
         {"an escaped quote inside a name", R"({"x\":\"L9 ATT_DL": 1, "L9 ATT_DL": 2})", "unknown value name \"x\":\"L9"},
     };
     for (const auto& c : cases) {
