@@ -210,7 +210,7 @@ void UnitSession::handleDeadline()
     }
     const QString attempts = m_attempt > 1 ? QStringLiteral(" in each of %1 attempts").arg(m_attempt) : QString();
     const QString baud = QString::number(m_request.baud);
-    const QString other = m_request.baud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
+    const QString other = QString::number(OtherUnitRate(m_request.baud));
     if (!m_heard) {
         finish(ExitStatus::NoAnswer,
                QStringLiteral("%1: no answer within %2 ms at %3 baud%5. Check that the unit is powered and the cable "

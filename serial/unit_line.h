@@ -20,6 +20,12 @@ struct UnitLine {
 // "57600,n,8,1": the unit talks 8 data bits, no parity, one stop bit.
 QString LineSettings(qint32 baud);
 
+// The unit's other rate, to suggest when it does not answer at this one.
+inline qint32 OtherUnitRate(qint32 baud)
+{
+    return baud == 57600 ? 9600 : 57600;
+}
+
 // Opens the line at its rate, raises OnComm for every received piece, and drops whatever waited
 // before the open. The port must be closed. Throws CommError naming the device.
 void OpenUnitLine(CMSComm& comm, const UnitLine& line);

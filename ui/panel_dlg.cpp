@@ -214,7 +214,7 @@ QString CPanelDlg::NoAnswerText() const
                              ? m_comm.PortLabel()
                              : QStringLiteral("%1 (%2)").arg(m_comm.PortLabel(), m_comm.DeviceName());
     const QString where = QStringLiteral("%1 at %2 baud").arg(port).arg(m_startedBaud);
-    const QString other = m_startedBaud == 57600 ? QStringLiteral("9600") : QStringLiteral("57600");
+    const QString other = QString::number(OtherUnitRate(m_startedBaud));
     if (m_heardSinceSend) {
         return tr("%1: bytes came, but no answer of the unit. The unit may talk at %2 baud (press Stop, choose %2 "
                   "and press Start), or the line is disturbed: check the cable.")
