@@ -155,9 +155,13 @@ std::string ListedValue(const NamedValue& n, const UnitValues& values)
 // A switch as its word, every other value as its number.
 QJsonValue JsonValue(const NamedValue& n, const UnitValues& values)
 {
-    const std::string text = ListedValue(n, values);
-    return !n.minutes && IsSwitch(n.index) ? QJsonValue(QString::fromStdString(text))
-                                           : QJsonValue(static_cast<qint64>(std::stoll(text)));
+    if (n.minutes) {
+        return static_cast<qint64>(values[kIsoTime]);
+    }
+    if (IsSwitch(n.index)) {
+        return QString::fromStdString(FormatValue(n.index, values));
+    }
+    return static_cast<qint64>(n.index == kIsoTime ? HoursOfMinutes(values[kIsoTime]) : values[n.index]);
 }
 
 }  // namespace
