@@ -11,32 +11,19 @@ namespace q42 {
 // Looked up when asked, not at start-up: enumerating ports costs time, and adapters come and go.
 void PortNumberList::refreshNumbers()
 {
-    QStringList beyond;
-    for (const auto& [n, device] : PortNumbersInUse(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
-        if (n > kListedPortNumbers) {
-            beyond << QString::number(n);
-        }
-    }
-    QStringList listed;
-    for (int i = kListedPortNumbers; i < count(); ++i) {
-        listed << itemText(i);
-    }
-    if (listed == beyond) {
-        return;
-    }
     // Whatever the field shows stays: a chosen number that went away is then typed text, which
-    // Start still reads.
+    // Start still reads, and no item is current, so no tooltip names a device it no longer reaches.
     const QString shown = currentText();
     while (count() > kListedPortNumbers) {
         removeItem(count() - 1);
     }
-    addItems(beyond);
-    const int index = findText(shown);
-    if (index >= 0) {
-        setCurrentIndex(index);
-    } else {
-        setEditText(shown);
+    for (const auto& [n, device] : PortNumbersInUse(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
+        if (n > kListedPortNumbers) {
+            addItem(QString::number(n));
+        }
     }
+    setCurrentIndex(findText(shown));
+    setEditText(shown);
 }
 
 void PortNumberList::refreshToolTips()
