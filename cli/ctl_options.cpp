@@ -20,8 +20,8 @@ const char kCtlUsage[] =
     "  get [NAME]... [--json] [-o FILE]\n"
     "                               print the unit's values (all, or those named) as\n"
     "                               NAME=VALUE lines or one JSON object\n"
-    "  set NAME=VALUE... [--save] [--verify]\n"
-    "  set --from FILE [--save] [--verify]\n"
+    "  set NAME=VALUE... [--save] [--verify | --dry-run]\n"
+    "  set --from FILE [--save] [--verify | --dry-run]\n"
     "                               write values; the others are read from the unit first\n"
     "                               and written back unchanged; prints what changed\n"
     "  save                         make the unit keep its values\n"
@@ -52,6 +52,8 @@ const char kCtlUsage[] =
     "      --from FILE       set: the values of FILE, as get writes them ('-': standard input)\n"
     "      --save            set: save the values on the unit afterwards\n"
     "      --verify          set: read the values back and compare\n"
+    "      --dry-run         set: read the unit and print what the set would change, then\n"
+    "                        stop: only the read-only query is sent\n"
     "  -h, --help            show this text\n"
     "  -V, --version         show the version\n"
     "\n"
@@ -136,10 +138,12 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
 
 QString ReadCommandArguments(const QStringList& arguments, const QCommandLineParser& parser, CtlRequest& request)
 {
-    const bool setOnly = parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("save")) ||
-                         parser.isSet(QStringLiteral("verify"));
+    const bool setOnly = parser.isSet(QStringLiteral("from")) || request.save || request.verify || request.dryRun;
     if (setOnly && request.command != Command::Set) {
-        return QStringLiteral("--from, --save and --verify go with set");
+        return QStringLiteral("--from, --save, --verify and --dry-run go with set");
+    }
+    if (request.dryRun && (request.save || request.verify)) {
+        return QStringLiteral("--dry-run writes nothing, so there is nothing to save or verify");
     }
     if (request.json && request.command != Command::Get && request.command != Command::Ports &&
         request.command != Command::Detect) {
@@ -225,6 +229,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("save"), QString()},
         {QStringLiteral("verify"), QString()},
+        {QStringLiteral("dry-run"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
         {{QStringLiteral("V"), QStringLiteral("version")}, QString()},
     });
@@ -253,6 +258,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     request.json = parser.isSet(QStringLiteral("json"));
     request.save = parser.isSet(QStringLiteral("save"));
     request.verify = parser.isSet(QStringLiteral("verify"));
+    request.dryRun = parser.isSet(QStringLiteral("dry-run"));
     request.trace = parser.isSet(QStringLiteral("trace"));
     request.baudGiven = parser.isSet(QStringLiteral("baud"));
     const auto baud = WholeNumber(parser.value(QStringLiteral("baud")), 0, 1000000);

@@ -38,6 +38,7 @@ struct CtlRequest {
     bool json = false;
     bool save = false;
     bool verify = false;
+    bool dryRun = false;  // set: read the unit and print what would change, writing nothing
     bool trace = false;
     Edits edits;          // set
     Selection selection;  // get

@@ -21,13 +21,18 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
     if (request.command == Command::Get && session.Status() == ExitStatus::Done && !request.json) {
         data = (several ? "# " + label + "\n" : std::string()) + FormatLines(*session.ValuesRead(), request.selection);
     }
-    if (session.WriteAcknowledged()) {
+    const bool dryRunDone = request.dryRun && session.Status() == ExitStatus::Done;
+    if (session.WriteAcknowledged() || dryRunDone) {
         const std::vector<Change> changes = Changes(session.Before(), session.Written());
         for (const Change& change : changes) {
             data += (several ? label + ": " : std::string()) + ChangeLine(change) + "\n";
         }
         if (changes.empty()) {
-            std::fprintf(stderr, "%s: no value changed; the unit already held these values\n", label.c_str());
+            std::fprintf(stderr, "%s: no value %s; the unit already %s these values\n", label.c_str(),
+                         dryRunDone ? "would change" : "changed", dryRunDone ? "holds" : "held");
+        } else if (dryRunDone) {
+            std::fprintf(stderr, "%s: --dry-run: nothing was written; set without it makes these changes\n",
+                         label.c_str());
         }
     }
     return data;

@@ -79,6 +79,9 @@ QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session)
         }
         record.insert(QStringLiteral("changes"), changes);
     }
+    if (request.dryRun) {
+        record.insert(QStringLiteral("dry_run"), true);  // values read, nothing written
+    }
     record.insert(QStringLiteral("saved"), session.Saved());
     return record;
 }

@@ -33,7 +33,10 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
         m_steps = {Step::Save};
         break;
     case Command::Set:
-        m_steps = {Step::ReadBefore, Step::Write};
+        m_steps = {Step::ReadBefore};
+        if (!request.dryRun) {
+            m_steps.push_back(Step::Write);
+        }
         if (request.save) {
             m_steps.push_back(Step::Save);
         }

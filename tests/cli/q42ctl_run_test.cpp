@@ -85,6 +85,9 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"set, save, verify", {}, {"-r", "{dev}", "set", "l9_att_dl=20", "ISO_TIME_MINUTES=150", "--save", "--verify"},
          0, "ISO TIME MINUTES: 120 -> 150\nL9 ATT_DL: 10 -> 20\n", "", "21 23 06 21"},
         {"save", {}, {"-r", "{dev}", "save"}, 0, "", "", "06"},
+        {"a dry run prints what the set would change and sends only the query", {},
+         {"-r", "{dev}", "set", "l9_att_dl=20", "sleep_mode=off", "--dry-run"}, 0, "L9 ATT_DL: 10 -> 20\n",
+         "{dev}: --dry-run: nothing was written; set without it makes these changes\n", "21"},
         {"copy, exact to the minute", {}, {"-r", "{dev}", "set", "--from", "{file}", "--save", "--verify"}, 0,
          "ISO TIME MINUTES: 120 -> 151\nL7 DL ISO ADJ: 0 -> 7\nL9_PA_SW: ON -> OFF\n", "", "21 23 06 21"},
         {"9600 baud, to a unit that hears only 9600", {"--baud", "9600", "--strict-baud"},
@@ -240,6 +243,7 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
     for (QProcess& run : runs) {
         ASSERT_TRUE(run.waitForFinished(10000));
     }
+    EXPECT_EQ(RunCtl({"-r", first.Device(), "--log", log, "set", "l9_att_dl=30", "--dry-run"}).exitCode, 0);
     EXPECT_EQ(runs[0].exitCode(), 0);
     EXPECT_EQ(runs[0].readAllStandardError(), "") << "a log written whole says nothing";
     EXPECT_EQ(runs[1].exitCode(), 4);
@@ -252,7 +256,10 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
         EXPECT_TRUE(time.endsWith("Z") && QDateTime::fromString(time, Qt::ISODateWithMs).isValid()) << line.toStdString();
         byUnit.insert(record["unit"].toString(), record);
     }
-    ASSERT_EQ(byUnit.keys(), QStringList({"A-0001", "B \"2\"\\"})) << Contents(log).toStdString();
+    ASSERT_EQ(byUnit.keys(), QStringList({"", "A-0001", "B \"2\"\\"})) << Contents(log).toStdString();
+    const QJsonObject dryRun = byUnit.value("");
+    EXPECT_TRUE(dryRun.value("dry_run").toBool() && !dryRun.contains("changes") && !byUnit.value("A-0001").contains("dry_run"))
+        << Contents(log).toStdString();
     QJsonObject a = byUnit["A-0001"];
     EXPECT_EQ(a["values"].toObject()["ISO TIME"].toInt(), 2) << "the values read before the set";
     a.remove("time");

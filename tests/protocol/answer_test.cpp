@@ -36,8 +36,8 @@ std::vector<std::uint8_t> QueryAnswer()
 {
     std::vector<std::uint8_t> b(62, 0);
     b[0] = 0x21;
-    b[4] = 0x78;  // 120 minutes
-    b[5] = 0x00;
+    b[4] = 0x2B;  // 3627 minutes, low byte first: 60 whole hours
+    b[5] = 0x0E;
     const std::uint8_t values[] = {1, 2, 3, 4, 200, 6, 7, 255};
     for (int k = 0; k < 8; ++k) {
         b[9 + 4 * k] = values[k];
@@ -57,34 +57,12 @@ TEST(ParseAnswer, QueryAnswerFillsTheFormBeforeTheMessage)
     RecordingSink sink;
     EXPECT_EQ(ParseAnswer(buffer, sink), AnswerKind::Settings);
     EXPECT_EQ(sink.calls, (Strings{
-                              "ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4",
+                              "ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4",
                               "L9 DL ISO ADJ=200", "L9 UL ISO ADJ=6", "L7 DL ISO ADJ=7", "L7 UL ISO ADJ=255",
                               "Sleep Mode=ON", "SMART Switch=OFF", "L9_PA_SW=ON", "L7_PA_SW=OFF",
                               "refresh", "message Search Success!",
                           }));
     EXPECT_EQ(buffer.count, 2u) << "the CR LF is left counted";
-}
-
-TEST(ParseAnswer, MinutesAndSwitchBytes)
-{
-    // Minutes (low byte, high byte) to whole hours; a switch is ON for the byte 1 alone.
-    const std::tuple<std::uint8_t, std::uint8_t, std::uint8_t, const char*, const char*> cases[] = {
-        {0x3C, 0x00, 1, "ISO TIME=1", "L9_PA_SW=ON"},      {0x77, 0x00, 0, "ISO TIME=1", "L9_PA_SW=OFF"},
-        {0x00, 0x00, 2, "ISO TIME=0", "L9_PA_SW=OFF"},     {0x10, 0x0E, 0xFF, "ISO TIME=60", "L9_PA_SW=OFF"},
-        {0xFF, 0xFF, 1, "ISO TIME=1092", "L9_PA_SW=ON"},
-    };
-    for (const auto& [lo, hi, l9pa, iso, pa] : cases) {
-        auto bytes = QueryAnswer();
-        bytes[4] = lo;
-        bytes[5] = hi;
-        bytes[49] = l9pa;
-        ReceiveBuffer buffer = Burst(">" + Hex(bytes) + "\r\n");
-        RecordingSink sink;
-        ParseAnswer(buffer, sink);
-        ASSERT_EQ(sink.calls.size(), 15u) << iso;
-        EXPECT_EQ(sink.calls[0], iso);
-        EXPECT_EQ(sink.calls[11], pa) << iso;
-    }
 }
 
 TEST(ParseAnswer, ByDecodedLength)
@@ -107,13 +85,13 @@ TEST(ParseAnswer, ByDecodedLength)
         {"30 bytes reads only what came",
          thirty,
          AnswerKind::Settings,
-         {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
+         {"ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
           "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
          false},
         {"33 bytes end just before the value at 33",
          thirtyThree,
          AnswerKind::Settings,
-         {"ISO TIME=2", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
+         {"ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
           "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
          false},
         {"odd digits", ">123\r\n", AnswerKind::Ignored, {}, false},
@@ -141,7 +119,7 @@ TEST(InterpretAnswer, ValuesAsTheUnitKeepsThem)
     const std::tuple<std::size_t, bool, const char*> lengths[] = {
         {30, false, "0000001111111"}, {57, false, "0111111111111"}, {58, true, "1111111111111"}, {62, true, "1111111111111"}};
     // ISO TIME in minutes; a switch byte other than 1 (L7_PA_SW's 2) reads as OFF.
-    const UnitValues all = {120, 1, 2, 3, 4, 200, 6, 7, 255, 0, 1, 1, 0};
+    const UnitValues all = {3627, 1, 2, 3, 4, 200, 6, 7, 255, 0, 1, 1, 0};
     for (const auto& [length, everyValue, carried] : lengths) {
         ReceiveBuffer buffer = Burst(">" + Hex({bytes.begin(), bytes.begin() + static_cast<long>(length)}) + "\r\n");
         const UnitAnswer read = InterpretAnswer(buffer);

@@ -91,37 +91,6 @@ TEST(Payloads, SetValueConversions)
     }
 }
 
-TEST(Payloads, SwitchRecords)
-{
-    struct Case {
-        const char* name;
-        int smart, sleep, l9pa, l7pa;
-        const char* expected;  // bytes at 41, 45, 49, 53, 57, 61
-    };
-    const Case cases[] = {
-        {"none selected", kSwitchNone, kSwitchNone, kSwitchNone, kSwitchNone, "000000000000"},
-        {"all off", kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOff, "000000000000"},
-        {"L9 PA on, both copies", kSwitchNone, kSwitchOff, kSwitchOn, kSwitchOff, "000001010000"},
-        {"L7 PA on, both copies", kSwitchOff, kSwitchNone, kSwitchOff, kSwitchOn, "000000000101"},
-        {"sleep before smart", kSwitchOff, kSwitchOn, kSwitchNone, kSwitchNone, "010000000000"},
-        {"smart on", kSwitchOn, kSwitchOff, kSwitchOff, kSwitchOff, "000100000000"},
-    };
-    for (const Case& c : cases) {
-        DeviceSettings s;
-        s.smart_switch = c.smart;
-        s.sleep_mode = c.sleep;
-        s.l9_pa_sw = c.l9pa;
-        s.l7_pa_sw = c.l7pa;
-        BuildSetPayload(s);
-        const std::string frame = Frame(124);
-        std::string got;
-        for (std::size_t pos : {41u, 45u, 49u, 53u, 57u, 61u}) {
-            got += frame.substr(3 + 2 * pos, 2);  // the two hex digits of payload byte pos
-        }
-        EXPECT_EQ(got, c.expected) << c.name;
-    }
-}
-
 TEST(Payloads, EncodeFrameNeverOverruns)
 {
     NibbleList.fill(0x1F);  // out-of-range entries are masked to their nibble

@@ -23,17 +23,6 @@ SimProcess::SimProcess(const QStringList& options)
     }
 }
 
-SimProcess::~SimProcess()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(2000)) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-}
-
 QStringList SimProcess::Logged(const QString& kind)
 {
     m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
