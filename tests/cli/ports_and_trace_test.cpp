@@ -86,6 +86,8 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
     // The log's adapter: what tells this device's adapter apart, nothing for a device without one.
     EXPECT_EQ(AdapterJson(onLinux, "/dev/ttyUSB0"), (QJsonObject{{"serial", "A50285BI"}, {"usb", "0403:6001"}}));
     EXPECT_EQ(AdapterJson(onLinux, "/dev/ttyS0"), QJsonObject());
+    EXPECT_EQ(AdapterJson({{"/dev/ttyUSB9", {}, {}, {}, "S9", 0x0403, {}}}, "/dev/ttyUSB9"), (QJsonObject{{"serial", "S9"}}))
+        << "USB ids only when both are known";
     // The window's port tooltips add what tells adapters apart.
     EXPECT_EQ(PortToolTip(2, "/dev/ttyUSB0", onLinux, false), "COM2 opens /dev/ttyUSB0 (FT232R \"USB\" UART, FTDI, serial A50285BI)");
     EXPECT_EQ(PortToolTip(3, "/dev/ttyS0", onLinux, false), "COM3 opens /dev/ttyS0");
