@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
-// The protocol's hot paths: building each frame, extracting and decoding an answer, interpreting it.
+// The protocol's hot paths: building each frame, extracting and decoding an answer, interpreting it,
+// and the two ways a burst of pieces becomes an answer: the window's quiet gap and q42ctl's frame end.
 #include <benchmark/benchmark.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "answer.h"
 #include "frame_codec.h"
 #include "payloads.h"
+#include "receive_accumulator.h"
 
 namespace {
 
@@ -73,6 +77,56 @@ void BM_InterpretQueryAnswer(benchmark::State& state)
     }
 }
 BENCHMARK(BM_InterpretQueryAnswer);
+
+// The answer as a USB adapter hands it over, in 64-byte packets.
+std::vector<std::vector<std::uint8_t>> Packets(const std::string& text)
+{
+    std::vector<std::vector<std::uint8_t>> out;
+    for (std::size_t at = 0; at < text.size(); at += 64) {
+        const std::string piece = text.substr(at, 64);
+        out.emplace_back(piece.begin(), piece.end());
+    }
+    return out;
+}
+
+// The window: pieces gathered, then the 20 quiet ticks that end the burst and interpret it.
+void BM_QuietGapBurst(benchmark::State& state)
+{
+    const auto packets = Packets(kQueryAnswer);
+    for (auto _ : state) {
+        ReceiveAccumulator acc(nullptr);
+        for (const auto& packet : packets) {
+            acc.OnCommEvent(comEvReceive, packet);
+        }
+        std::optional<UnitAnswer> answer;
+        while (!answer) {
+            answer = acc.OnTimerTick();
+        }
+        benchmark::DoNotOptimize(answer);
+    }
+}
+BENCHMARK(BM_QuietGapBurst);
+
+// q42ctl: noise and a leftover acknowledgement before the answer, each line taken as it completes.
+void BM_TakeFrameAfterNoise(benchmark::State& state)
+{
+    const auto packets = Packets("\x91>\x7f>06\r\n" + kQueryAnswer);
+    for (auto _ : state) {
+        ReceiveAccumulator acc(nullptr);
+        int lines = 0;
+        for (const auto& packet : packets) {
+            acc.OnCommEvent(comEvReceive, packet);
+            while (const auto line = acc.TakeFrame()) {
+                benchmark::DoNotOptimize(line);
+                ++lines;
+            }
+        }
+        if (lines != 2) {
+            state.SkipWithError("the acknowledgement and the answer were not both taken");
+        }
+    }
+}
+BENCHMARK(BM_TakeFrameAfterNoise);
 
 }  // namespace
 
