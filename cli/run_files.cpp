@@ -10,12 +10,12 @@ namespace q42::ctl {
 
 QString CheckOutputFile(const QString& path)
 {
-    // Opening makes the temporary beside FILE that the values will go to; cancelled, it goes again.
+    // Opening makes the temporary beside FILE that the values will go to; never committed, it is
+    // removed again when the QSaveFile goes, and FILE is untouched.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return QStringLiteral("%1: cannot be written: %2").arg(path, file.errorString());
     }
-    file.cancelWriting();
     return {};
 }
 
