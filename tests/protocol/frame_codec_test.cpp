@@ -55,6 +55,8 @@ TEST(ExtractFrame, ResultTextAndCountLeft)
         {"160 bytes without start", Held(std::string(160, 'A')), 0, "", 160},
         {"count past the area is bounded", Held(">06\r\n", 4000), 2, "06", 157},
         {"nothing held, stale bytes", Held(">06\r\n", 0), 0, "", 0},
+        {"start the only held byte, stale CR", Held(">\r\n", 1), 0, "", 0},
+        {"start just past the held bytes", Held("ab>\r\n", 2), 0, "", 2},
     };
     for (Case c : cases) {
         std::uint8_t* data = c.buffer.data.data();
