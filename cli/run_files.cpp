@@ -31,8 +31,8 @@ QString CheckLogFile(const QString& path)
 QString ReplaceFile(const QString& path, const std::string& data)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), static_cast<qint64>(data.size())) < 0 ||
-        !file.commit()) {
+    const auto size = static_cast<qint64>(data.size());
+    if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), size) != size || !file.commit()) {
         return QStringLiteral("%1: could not be written: %2; it was left as it was").arg(path, file.errorString());
     }
     return {};
