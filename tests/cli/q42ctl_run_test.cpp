@@ -54,11 +54,6 @@ QString Commands(SimProcess& sim)
     return commands.join(' ');
 }
 
-QStringList WithDevice(QStringList args, const QString& device, const QString& file)
-{
-    return args.replaceInStrings(QStringLiteral("{dev}"), device).replaceInStrings(QStringLiteral("{file}"), file);
-}
-
 struct RunCase {
     const char* name;
     QStringList simOptions;
@@ -153,7 +148,7 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         ASSERT_TRUE(sim.Started()) << c.name;
         sim.Wire(3);
         sim.Wire(8);
-        const CtlRun run = RunCtl(WithDevice(c.args, sim.Device(), copy.fileName()));
+        const CtlRun run = RunCtl(QStringList(c.args).replaceInStrings("{dev}", sim.Device()).replaceInStrings("{file}", copy.fileName()));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err.toStdString();
         EXPECT_EQ(run.out.toStdString(), c.out) << c.name;
         if (*c.err == '\0') {

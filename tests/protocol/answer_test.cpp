@@ -11,6 +11,7 @@
 namespace q42 {
 namespace {
 
+using test::Held;
 using test::RecordingSink;
 using Strings = std::vector<std::string>;
 
@@ -21,14 +22,6 @@ std::string Hex(const std::vector<std::uint8_t>& bytes)
         out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0x0F]};
     }
     return out;
-}
-
-ReceiveBuffer Burst(const std::string& text)
-{
-    ReceiveBuffer b;
-    std::copy(text.begin(), text.end(), b.data.begin());
-    b.count = static_cast<std::uint32_t>(text.size());
-    return b;
 }
 
 // A 62-byte query answer with distinct values everywhere.
@@ -53,7 +46,7 @@ std::vector<std::uint8_t> QueryAnswer()
 
 TEST(ParseAnswer, QueryAnswerFillsTheFormBeforeTheMessage)
 {
-    ReceiveBuffer buffer = Burst(">" + Hex(QueryAnswer()) + "\r\n");
+    ReceiveBuffer buffer = Held(">" + Hex(QueryAnswer()) + "\r\n");
     RecordingSink sink;
     EXPECT_EQ(ParseAnswer(buffer, sink), AnswerKind::Settings);
     EXPECT_EQ(sink.calls, (Strings{
@@ -101,7 +94,7 @@ TEST(ParseAnswer, ByDecodedLength)
         {"CR without LF", ">06\r\r", AnswerKind::NoFrame, {}, true},
     };
     for (const Case& c : cases) {
-        ReceiveBuffer buffer = Burst(c.burst);
+        ReceiveBuffer buffer = Held(c.burst);
         RecordingSink sink;
         EXPECT_EQ(ParseAnswer(buffer, sink), c.outcome) << c.name;
         EXPECT_EQ(sink.calls, c.calls) << c.name;
@@ -121,7 +114,7 @@ TEST(InterpretAnswer, ValuesAsTheUnitKeepsThem)
     // ISO TIME in minutes; a switch byte other than 1 (L7_PA_SW's 2) reads as OFF.
     const UnitValues all = {3627, 1, 2, 3, 4, 200, 6, 7, 255, 0, 1, 1, 0};
     for (const auto& [length, everyValue, carried] : lengths) {
-        ReceiveBuffer buffer = Burst(">" + Hex({bytes.begin(), bytes.begin() + static_cast<long>(length)}) + "\r\n");
+        ReceiveBuffer buffer = Held(">" + Hex({bytes.begin(), bytes.begin() + static_cast<long>(length)}) + "\r\n");
         const UnitAnswer read = InterpretAnswer(buffer);
         EXPECT_EQ(read.kind, AnswerKind::Settings) << length;
         EXPECT_EQ(read.decodedBytes, length);

@@ -6,25 +6,14 @@
 #include <vector>
 
 #include "frame_codec.h"
+#include "recording_sink.h"
 
 namespace q42 {
 namespace {
 
+using test::Held;
+
 constexpr char kTerm[2] = {'\r', '\n'};
-
-// A buffer holding `bytes` with count `count` (the bytes may run past the count, as stale data does).
-ReceiveBuffer Held(const std::string& bytes, std::uint32_t count)
-{
-    ReceiveBuffer b;
-    std::copy(bytes.begin(), bytes.end(), b.data.begin());
-    b.count = count;
-    return b;
-}
-
-ReceiveBuffer Held(const std::string& bytes)
-{
-    return Held(bytes, static_cast<std::uint32_t>(bytes.size()));
-}
 
 TEST(ExtractFrame, ResultTextAndCountLeft)
 {

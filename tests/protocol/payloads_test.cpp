@@ -5,6 +5,7 @@
 
 #include "frame_codec.h"
 #include "payloads.h"
+#include "text_number.h"
 
 namespace q42 {
 namespace {
@@ -56,6 +57,24 @@ TEST(Payloads, FramesAreByteExact)
     EXPECT_EQ(BuildSetPayload(UnitValues{150, 0, 255, 12, 13, 1, 2, 3, 4, 1, 0, 1, 0}), 124);
     EXPECT_EQ(Frame(124), ":FF23006D02960000210100002701FF0022010C0028010D004D0101004B0102004E0103004C010400530100002B0101"
                           "00490101007E0101004A0100007F0100\r\n");
+}
+
+TEST(TextNumber, ReadsLikeTheFormAlwaysDid)
+{
+    struct Case {
+        const char* text;
+        std::int32_t value;
+    };
+    const Case cases[] = {
+        {"", 0}, {"12abc", 12}, {" 7", 7}, {"-1", -1}, {"300", 300}, {"+5", 5}, {"\t\n\v\f\r 42", 42},
+        {"  -0012x", -12}, {"abc", 0}, {"- 5", 0}, {"--5", 0}, {"7 8", 7},
+        {"2147483647", 2147483647}, {"2147483648", 2147483647}, {"99999999999999999999999", 2147483647},
+        {"-2147483648", -2147483647 - 1}, {"-2147483649", -2147483647 - 1},
+        {"-99999999999999999999999", -2147483647 - 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
+    }
 }
 
 TEST(Payloads, SetValueConversions)
