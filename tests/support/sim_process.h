@@ -32,6 +32,10 @@ private:
     QString m_log;
 };
 
+// The query frame, as the unit logs it: what every Search and every read sends.
+inline const QString kQueryFrame =
+    QStringLiteral(":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01");
+
 // Runs the event loop until done() holds or the time is up; returns done().
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(5));
 

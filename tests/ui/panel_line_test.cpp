@@ -28,12 +28,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Panel;
+using test::kQueryFrame;
 using test::Pump;
 using test::SimProcess;
 using test::WaitFor;
 
-const QString kQueryFrame =
-    ":FF21006D02002101002701002201002801004D01004B01004E01004C01005301002B01004901007E01004A01007F01";
 // The unit's factory values written back as they were, and with "-1" in L9 ATT_UL, ISO TIME 3 and
 // SMART Switch OFF typed in.
 const QString kSameSetFrame =
