@@ -30,7 +30,7 @@ std::string_view FrameTextView()
 }
 
 std::uint8_t ExtractFrame(ReceiveBuffer& buffer, std::uint8_t* dest, const std::uint8_t* src, char start,
-                          const char term[2])
+                          const char (&term)[2])
 {
     // Every index below stays inside the 160-byte area, whatever the count claims.
     const std::uint32_t held = std::min<std::uint32_t>(buffer.count, kReceiveCapacity);

@@ -31,7 +31,7 @@ std::string_view FrameTextView();
 // payload length, or 0 when there is no complete frame. Lowers buffer.count as the unit relies on:
 // to the bytes from the CR on, less one per dropped space. dest may equal src.
 std::uint8_t ExtractFrame(ReceiveBuffer& buffer, std::uint8_t* dest, const std::uint8_t* src, char start,
-                          const char term[2]);
+                          const char (&term)[2]);
 
 // Decodes len hex digits into len/2 bytes. Returns 0 and writes nothing when len is 0 or odd, or
 // when any character is not a hex digit, so that garbage is never taken for the unit's values.

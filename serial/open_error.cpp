@@ -50,7 +50,7 @@ QString DescribePortsNow()
                                  : QStringLiteral("Serial ports present now: %1").arg(DeviceNames(present).join(QStringLiteral(", "))) +
                                        howToChoose;
     }
-    const auto inUse = PortNumbersInUse(present, SystemEnvironment, false);
+    const auto inUse = PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames);
     return QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(inUse)) +
            (inUse.empty() ? QString() : howToChoose);
 }
