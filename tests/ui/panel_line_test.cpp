@@ -199,7 +199,6 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
         {"two query answers overflow one burst", {"--twice"}, IDC_SEARCH, Nothing},
         {"two acknowledgements in one burst", {"--twice"}, IDC_SAVE, Answered},
         {"CR without LF", {"--cr-only"}, IDC_SEARCH, Nothing},
-        {"no answer", {"--no-answer"}, IDC_SEARCH, Nothing},
         {"pieces past the quiet gap", {"--split-at", "60", "--pause-ms", "400"}, IDC_SEARCH, Nothing},
         {"pieces within the quiet gap", {"--split-at", "30,60,90", "--pause-ms", "40", "--chunk", "1"}, IDC_SEARCH, Answered},
         {"a space among the digits", {"--spaces"}, IDC_SEARCH, Answered},
