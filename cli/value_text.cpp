@@ -70,8 +70,9 @@ std::string AddValue(Edits& edits, std::string_view name, std::string_view value
         return {};
     }
     long long number = 0;
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || end != value.data() + value.size() || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
+    // A string_view's iterators are its characters' addresses in the standard libraries we build with.
+    const auto [end, ec] = std::from_chars(value.begin(), value.end(), number);
+    if (value.empty() || end != value.end() || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
         return label + "=" + std::string(value) + ": not a whole number";
     }
     const int highest = named->minutes ? kMaxIsoMinutes : named->index == kIsoTime ? kMaxIsoHours : kMaxDb;
