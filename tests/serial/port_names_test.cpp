@@ -19,11 +19,12 @@ EnvLookup Env(QMap<QString, QString> vars)
 
 TEST(PortNames, UsbAdaptersFirstInNaturalOrder)
 {
+    // Names that number alike keep the order the system gave them.
     const QStringList ordered = OrderSerialPorts({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyS1", "/dev/ttyS0", "/dev/ttyS", "/dev/ttyACM0",
                                                   "/dev/ttyUSB2", "/dev/ttyAMA0", "/dev/ttyUSB0", "/dev/ttyS10",
-                                                  "/dev/ttyS2"});
+                                                  "/dev/ttyS2", "/dev/ttyS01"});
     EXPECT_EQ(ordered, QStringList({"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyAMA0",
-                                    "/dev/ttyS", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10"}));
+                                    "/dev/ttyS", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS01", "/dev/ttyS2", "/dev/ttyS10"}));
 }
 
 TEST(PortNames, Resolution)
