@@ -96,7 +96,7 @@ std::optional<Command> CommandNamed(const QString& word)
 // A whole number within low..high, or nothing.
 std::optional<int> WholeNumber(const QString& text, int low, int high)
 {
-    bool ok = false;
+    bool ok;  // toInt sets it
     const int value = text.toInt(&ok);
     return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
 }

@@ -52,7 +52,7 @@ UnitSession::UnitSession(const CtlRequest& request, const Target& target, const 
 
 void UnitSession::Start()
 {
-    UnitLine line{m_target.portNumber, m_target.device, m_request.baud};
+    UnitLine line{m_target.portNumber, QString(), m_request.baud};
     if (!m_target.device.isEmpty()) {
         const DeviceChoice choice = ChooseDevice(m_target.device, kWindowsPortNames,
                                                  NamesSerialNumber(m_target.device) ? SystemSerialDevices()

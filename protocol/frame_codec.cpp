@@ -111,10 +111,7 @@ std::uint8_t HexPairToByte(std::uint8_t c1, std::uint8_t c2)
 
 std::size_t DecodeHexPairs(std::uint8_t* dest, const std::uint8_t* src, std::size_t len)
 {
-    if (len == 0 || len % 2 != 0) {
-        return 0;
-    }
-    if (!std::all_of(src, src + len, [](std::uint8_t c) { return HexDigitValue(c).has_value(); })) {
+    if (len % 2 != 0 || !std::all_of(src, src + len, [](std::uint8_t c) { return HexDigitValue(c).has_value(); })) {
         return 0;
     }
     // Writing position k reads positions 2k and 2k+1, never behind it, so in place is safe.

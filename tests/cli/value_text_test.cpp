@@ -95,6 +95,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {{"-r", "/dev/a", "get", "volume"}, "unknown value name \"volume\"; 'q42ctl --help' lists the names"},
         {{"-r", "/dev/a", "set", "--from", "unit.json", "l9_att_dl=1"}, "give NAME=VALUE arguments or --from FILE, not both"},
         {{"-r", "/dev/a", "set", "--save"}, "set needs NAME=VALUE arguments or --from FILE"},
+        {{"-r", "/dev/a", "set", "iso_time=3", "iso_time_minutes=150"}, "ISO TIME=3 and ISO TIME MINUTES=150 disagree"},
         {{"-r", "/dev/a", "save", "now"}, "unexpected argument \"now\""},
         {{"-r", "/dev/a", "--bogus", "get"}, "Unknown option 'bogus'."},
         {{"-r", "/dev/a", "frobnicate"}, "unknown command \"frobnicate\": get, set, save, ports or detect"},

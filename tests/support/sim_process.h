@@ -13,8 +13,8 @@ namespace q42::test {
 
 class SimProcess {
 public:
-    // QProcess ends the unit when this goes.
     explicit SimProcess(const QStringList& options = {});
+    ~SimProcess() { m_process.kill(); m_process.waitForFinished(); }
 
     bool Started() const { return !m_device.isEmpty(); }
     QString Device() const { return m_device; }
