@@ -101,6 +101,9 @@ TEST(ReceiveAccumulator, ATickInterpretsOnlyWhatIsHeld)
     for (int t = 0; t < kQuietTicks + 5; ++t) {
         EXPECT_FALSE(acc.OnTimerTick().has_value()) << t;
     }
+    EXPECT_TRUE(acc.Resting());
+    acc.InitReceive();
+    EXPECT_FALSE(acc.Resting()) << "a rearmed countdown needs the tick";
     acc.OnCommEvent(comEvReceive, std::vector<std::uint8_t>{'>'});
     for (int t = 1; t < kQuietTicks; ++t) {
         acc.OnTimerTick();

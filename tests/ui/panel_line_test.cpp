@@ -200,6 +200,7 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
         {"two acknowledgements in one burst", {"--twice"}, IDC_SAVE, Answered},
         {"CR without LF", {"--cr-only"}, IDC_SEARCH, Nothing},
         {"pieces past the quiet gap", {"--split-at", "60", "--pause-ms", "400"}, IDC_SEARCH, Nothing},
+        {"the last byte alone, within the quiet gap", {"--split-at", "4", "--pause-ms", "40"}, IDC_SAVE, Answered},
         {"pieces within the quiet gap", {"--split-at", "30,60,90", "--pause-ms", "40", "--chunk", "1"}, IDC_SEARCH, Answered},
         {"a space among the digits", {"--spaces"}, IDC_SEARCH, Answered},
         {"lower-case hex at 9600 baud", {"--lowercase", "--baud", "9600"}, IDC_SEARCH, Answered},
