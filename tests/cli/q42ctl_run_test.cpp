@@ -265,7 +265,7 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
 }
 
 // Units at both rates found side by side, a silent one and a missing device reported, and nothing
-// but the query ever sent.
+// but the query ever sent; ports names the device a number reaches.
 TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
 {
     SimProcess fast({"--verbose", "--strict-baud"});
@@ -286,7 +286,12 @@ TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("/dev/q42-no-such-device: the device does not exist")) << run.err.toStdString();
 
+    // ports lists what the system reports and the device a Q42_COM<n> variable points a number at.
     silent.Wire(3);
+    const CtlRun ports = RunCtl({"ports"});
+    EXPECT_TRUE(ports.exitCode == 0 && ports.out.contains("COM3 " + silent.Device() + " set-by=Q42_COM3\n")) << ports.out.toStdString();
+    const QJsonObject last = QJsonDocument::fromJson(RunCtl({"ports", "--json"}).out.toUtf8()).array().last().toObject();
+    EXPECT_EQ(last["device"].toString() + " " + QString::number(last["port"].toInt()), silent.Device() + " 3");
     const CtlRun none = RunCtl({"-p", "3", "-s", "9600", "-t", "300", "detect", "--json"});
     qunsetenv("Q42_COM3");
     EXPECT_EQ(none.exitCode, 4);
@@ -298,22 +303,6 @@ TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
     EXPECT_EQ(fast.FramesReceived(), QStringList({kQueryFrame}));
     EXPECT_EQ(slow.Logged("garbled") + slow.FramesReceived(), QStringList({kQueryFrame, kQueryFrame}));
     EXPECT_EQ(silent.FramesReceived(), QStringList({kQueryFrame, kQueryFrame, kQueryFrame}));
-}
-
-// ports lists what the system reports and the device a Q42_COM<n> variable points a number at.
-TEST(Q42ctl, PortsNamesTheDeviceEachNumberReaches)
-{
-    SimProcess sim;
-    sim.Wire(3);
-    const CtlRun lines = RunCtl({"ports"});
-    EXPECT_EQ(lines.exitCode, 0);
-    EXPECT_TRUE(lines.out.contains("COM3 " + sim.Device() + " set-by=Q42_COM3\n")) << lines.out.toStdString();
-    const CtlRun json = RunCtl({"ports", "--json"});
-    const QJsonArray devices = QJsonDocument::fromJson(json.out.toUtf8()).array();
-    ASSERT_FALSE(devices.isEmpty()) << json.out.toStdString();
-    EXPECT_EQ(devices.last().toObject()["device"].toString(), sim.Device());
-    EXPECT_EQ(devices.last().toObject()["port"].toInt(), 3);
-    qunsetenv("Q42_COM3");
 }
 
 // --trace: both directions in order with their times, exactly the bytes of the line, the pause inside
