@@ -107,6 +107,9 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"two answers lost, each frame sent again", {"--lose-answer", "2,4"},
          {"-r", "{dev}", "-t", "300", "--retries", "1", "set", "l9_att_dl=20", "--save"}, 0, "L9 ATT_DL: 10 -> 20\n", "",
          "21 23 23 06 06"},
+        {"the half of a second acknowledgement held when the save goes out is not the save's",
+         {"--twice", "--split-at", "9", "--pause-ms", "50", "--lose-answer", "3"},
+         {"-r", "{dev}", "-t", "300", "set", "l9_att_dl=20", "--save"}, 4, "L9 ATT_DL: 10 -> 20\n", "the save failed", "21 23 06"},
         {"the save unanswered after an acknowledged set", {"--lose-answer", "3"},
          {"-r", "{dev}", "-t", "300", "set", "l9_att_dl=20", "--save"}, 4, "L9 ATT_DL: 10 -> 20\n",
          "and that the unit talks at 57600 baud (try -s 9600, or 'q42ctl detect' to find the device and rate a unit "
