@@ -71,22 +71,14 @@ TEST(ParseAnswer, ByDecodedLength)
     const std::string thirty = ">" + Hex({answer.begin(), answer.begin() + 30}) + "\r\n";
     const std::string twentyNine = ">" + Hex({answer.begin(), answer.begin() + 29}) + "\r\n";
     const std::string thirtyThree = ">" + Hex({answer.begin(), answer.begin() + 33}) + "\r\n";
+    const Strings upToL9UlIsoAdj = {"ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4",
+                                    "L9 DL ISO ADJ=200", "L9 UL ISO ADJ=6", "refresh", "message Search Success!"};
     const Case cases[] = {
         {"one byte", ">06\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
         {"one byte, any value", ">FF\r\n", AnswerKind::Acknowledged, {"message Success!"}, false},
         {"29 bytes", twentyNine, AnswerKind::Ignored, {}, false},
-        {"30 bytes reads only what came",
-         thirty,
-         AnswerKind::Settings,
-         {"ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
-          "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
-         false},
-        {"33 bytes end just before the value at 33",
-         thirtyThree,
-         AnswerKind::Settings,
-         {"ISO TIME=60", "L9 ATT_DL=1", "L9 ATT_UL=2", "L7 ATT_DL=3", "L7 ATT_UL=4", "L9 DL ISO ADJ=200",
-          "L9 UL ISO ADJ=6", "refresh", "message Search Success!"},
-         false},
+        {"30 bytes reads only what came", thirty, AnswerKind::Settings, upToL9UlIsoAdj, false},
+        {"33 bytes end just before the value at 33", thirtyThree, AnswerKind::Settings, upToL9UlIsoAdj, false},
         {"odd digits", ">123\r\n", AnswerKind::Ignored, {}, false},
         {"garbage payload", ">" + std::string(124, 'Z') + "\r\n", AnswerKind::Ignored, {}, false},
         {"no start", "0102\r\n", AnswerKind::NoFrame, {}, true},
