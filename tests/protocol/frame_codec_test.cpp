@@ -71,6 +71,10 @@ TEST(ExtractFrame, SeparateDestination)
     ReceiveBuffer full = Held(std::string(160, 'x'));
     EXPECT_EQ(ExtractFrame(full, dest.data(), reinterpret_cast<const std::uint8_t*>(beyond.data()), '>', kTerm), 0);
     EXPECT_EQ(full.count, 160u);
+    // Nor is an LF just past it, after a CR at its last byte.
+    const std::string lfBeyond = ">" + std::string(158, '0') + "\r\n";
+    std::vector<std::uint8_t> wide(kReceiveCapacity, 0);
+    EXPECT_EQ(ExtractFrame(full, wide.data(), reinterpret_cast<const std::uint8_t*>(lfBeyond.data()), '>', kTerm), 0);
 }
 
 TEST(DecodeHexPairs, StrictDigits)
