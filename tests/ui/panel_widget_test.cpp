@@ -203,19 +203,15 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     EXPECT_EQ(list->itemData(2, Qt::ToolTipRole).toString(), "COM3 opens /dev/q42-adapter-plugged-in-meanwhile");
     list->hidePopup();
     // Numbers past 8 come and go with what they reach; one chosen that went away stays as typed text.
-    const auto numbers = [list] {
-        QList<int> shown;
-        for (int i = 0; i < list->count(); ++i) {
-            shown << list->itemText(i).toInt();
-        }
-        return shown;
-    };
     qputenv("Q42_COM8", "/dev/q42-adapter-on-8");
     qputenv("Q42_COM12", "/dev/q42-adapter-on-12");
     for (int popup = 0; popup < 2; ++popup) {  // the second time, nothing has changed
         list->showPopup();
         list->hidePopup();
-        const QList<int> shown = numbers();
+        QList<int> shown;
+        for (int i = 0; i < list->count(); ++i) {
+            shown << list->itemText(i).toInt();
+        }
         EXPECT_EQ(shown.mid(0, 8), QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
         EXPECT_TRUE(std::adjacent_find(shown.begin(), shown.end(), std::greater_equal<>()) == shown.end() && shown.contains(12))
             << "each number once, in order";
