@@ -14,12 +14,6 @@
 namespace q42 {
 namespace {
 
-
-EnvLookup Env(QMap<QString, QString> vars)
-{
-    return [vars](const QString& name) { return vars.value(name); };
-}
-
 TEST(PortNames, UsbAdaptersFirstInNaturalOrder)
 {
     // Names that number alike keep the order the system gave them.
@@ -52,7 +46,7 @@ TEST(PortNames, Resolution)
         {"Windows: the variable still wins", 200, {{"Q42_COM200", "COM7"}}, true, "COM7"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ResolvePortName(c.port, system, Env(c.env), c.windows).toStdString(), c.device.toStdString()) << c.name;
+        EXPECT_EQ(ResolvePortName(c.port, system, [&](const QString& n) { return c.env.value(n); }, c.windows).toStdString(), c.device.toStdString()) << c.name;
     }
 }
 

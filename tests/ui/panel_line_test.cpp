@@ -170,7 +170,6 @@ TEST(PanelLine, StartAgainOnAnotherPortAndRate)
     EXPECT_EQ(LineSpeed(line), B9600);
     QSerialPort old(first.Device());
     EXPECT_TRUE(old.open(QIODevice::ReadWrite)) << "the first device is still held: " << old.errorString().toStdString();
-    old.close();
     p.Click(IDC_SAVE);
     ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 1; }));
     ::close(line);
