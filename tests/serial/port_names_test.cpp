@@ -96,12 +96,13 @@ TEST(OpenErrors, TextsSayWhatToDo)
     }
 }
 
-// The unit's second and both frames' line time, rounded up: a query at 57600 baud, a save at 9600 and a
-// set at 57600 baud.
+// The unit's second and both frames' line time, rounded up: a query at 57600 baud, a save at 9600, a
+// set at 57600 baud, and 24 characters at 9600 baud, exactly 25 ms.
 TEST(LineSettings, AnswerWaitIsTheUnitsSecondAndBothFramesLineTime)
 {
-    EXPECT_EQ(std::vector({AnswerWaitMs(57600, 97, 62), AnswerWaitMs(9600, 7, 1), AnswerWaitMs(57600, 129, 1)}),
-              std::vector({1039, 1013, 1024}));
+    EXPECT_EQ(std::vector({AnswerWaitMs(57600, 97, 62), AnswerWaitMs(9600, 7, 1), AnswerWaitMs(57600, 129, 1),
+                           AnswerWaitMs(9600, 19, 1)}),
+              std::vector({1039, 1013, 1024, 1025}));
 }
 
 TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)

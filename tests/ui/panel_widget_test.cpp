@@ -43,7 +43,10 @@ TEST(PanelWindow, StartState)
 // each control, in pixels, as the original window shows them; labels and group boxes found by their text.
 TEST(PanelWindow, EveryControlWhereTheDialogPutsIt)
 {
+    const QFont desktop = QApplication::font();
+    QApplication::setFont(QFont(desktop.family(), 14));  // a desktop with a large font: the dialog keeps its own
     Panel p;
+    QApplication::setFont(desktop);
     if (QFontInfo(p.dlg.font()).family() != "AR PL UMing CN") {
         GTEST_SKIP() << "the positions hold for the dialog font, which is not installed here";
     }
