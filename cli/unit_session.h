@@ -31,7 +31,6 @@ public:
 
     void Start();
 
-    bool Finished() const { return m_finished; }
     ExitStatus Status() const { return m_status; }
     const Target& Given() const { return m_target; }
     // The device, for every message about this unit.

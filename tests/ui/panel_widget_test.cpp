@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QAbstractItemView>
@@ -84,6 +85,8 @@ TEST(PanelWindow, EveryControlWhereTheDialogPutsIt)
     }
     for (QWidget* w : p.dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(w->isHidden() || p.dlg.rect().contains(w->geometry())) << w->accessibleName().toStdString();
+        const auto* label = qobject_cast<QLabel*>(w);  // text hangs from the top left, as on the original
+        EXPECT_TRUE(!label || label->alignment() == (Qt::AlignLeft | Qt::AlignTop)) << w->accessibleName().toStdString();
     }
 }
 
