@@ -19,8 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 
 #include "sim_process.h"
 
@@ -347,11 +345,8 @@ TEST(Q42ctl, TraceShowsWhatWentOverTheLine)
 // Several units on one event loop: one result line each, and the worst status decides.
 TEST(Q42ctl, RunsOnSeveralUnitsAtOnce)
 {
-    std::vector<std::unique_ptr<SimProcess>> sims;
-    for (const QStringList& options : {QStringList{"--verbose"}, QStringList{"--verbose"}, QStringList{"--verbose", "--no-answer"}}) {
-        sims.push_back(std::make_unique<SimProcess>(options));
-        ASSERT_TRUE(sims.back()->Started());
-    }
+    SimProcess first({"--verbose"}), second({"--verbose"}), silent({"--verbose", "--no-answer"});
+    SimProcess* const sims[] = {&first, &second, &silent};
     const QStringList args = {"-r", sims[0]->Device(), "-r", sims[1]->Device(), "-t", "400", "set", "l9_att_ul=44", "--verify"};
     const CtlRun both = RunCtl(args);
     EXPECT_EQ(both.exitCode, 0) << both.err.toStdString();
