@@ -40,6 +40,7 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"a name twice in JSON", R"({"L9 ATT_DL": 1, "Sleep Mode": "ON", "L9 ATT_DL": 1})", "L9 ATT_DL is given twice"},
         {"escaped, the same name", R"({"ISO TIME MINUTES": 1, "ISO TIME MINUTE\u0053": 1})", "ISO TIME MINUTES is given twice"},
         {"a name twice, after a list", R"({"L9 ATT_DL": [1], "L9 ATT_DL": 2})", "L9 ATT_DL is given twice"},
+        {"a name twice, spaces before the colon", "{\"L9 ATT_DL\" \t: 1, \"L9 ATT_DL\"\n: 2}", "L9 ATT_DL is given twice"},
         {"an escaped quote inside a name", R"({"x\":\"L9 ATT_DL": 1, "L9 ATT_DL": 2})", "unknown value name \"x\":\"L9"},
     };
     for (const auto& c : cases) {
