@@ -57,10 +57,10 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
         {"a variable moves a listed device to another number", onLinux, {{"Q42_COM1", "/dev/ttyS0"}}, false,
          {"- " + usb0, "COM1 /dev/ttyS0 set-by=Q42_COM1"}, "1 = /dev/ttyS0, 2 = /dev/ttyS0"},
         {"a ninth device is COM9; variables reach up to 255", nine,
-         {{"Q42_COM200", "/dev/pts/2"}, {"Q42_COM256", "/dev/pts/3"}, {"Q42_COM0", "/dev/pts/4"}}, false,
-         nineLines + QStringList{"COM200 /dev/pts/2 set-by=Q42_COM200"},
+         {{"Q42_COM255", "/dev/pts/2"}, {"Q42_COM256", "/dev/pts/3"}, {"Q42_COM0", "/dev/pts/4"}}, false,
+         nineLines + QStringList{"COM255 /dev/pts/2 set-by=Q42_COM255"},
          "1 = /dev/ttyS0, 2 = /dev/ttyS1, 3 = /dev/ttyS2, 4 = /dev/ttyS3, 5 = /dev/ttyS4, 6 = /dev/ttyS5, "
-         "7 = /dev/ttyS6, 8 = /dev/ttyS7, 9 = /dev/ttyS8, 200 = /dev/pts/2"},
+         "7 = /dev/ttyS6, 8 = /dev/ttyS7, 9 = /dev/ttyS8, 255 = /dev/pts/2"},
         {"Windows: a number is its own COM port, and a variable reaches COM12 in any case",
          {Plain("COM3"), Plain("com23")}, {{"Q42_COM1", "COM23"}}, true,
          {"COM3 COM3", "COM1 com23 set-by=Q42_COM1"}, "1 = COM23, 3 = COM3, 23 = COM23"},

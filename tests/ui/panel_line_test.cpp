@@ -287,6 +287,7 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
         QElapsedTimer sent;
         sent.start();
         p.Click(c.command);
+        EXPECT_TRUE(c.waitMs == 0 || p.AnswerWait() == c.waitMs) << c.name << ": waits " << p.AnswerWait() << " ms";
         if (c.ending == Again) {
             ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 1; })) << c.name;
             p.boxes.clear();
