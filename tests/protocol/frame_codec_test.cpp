@@ -61,7 +61,7 @@ TEST(ExtractFrame, ResultTextAndCountLeft)
 TEST(ExtractFrame, SeparateDestination)
 {
     ReceiveBuffer b = Held("zz>A1 B2\r\n");
-    std::vector<std::uint8_t> dest(8, 0);
+    std::vector<std::uint8_t> dest(kReceiveCapacity, 0);  // room for any payload a fault might copy
     ASSERT_EQ(ExtractFrame(b, dest.data(), b.data.data(), '>', kTerm), 4);
     EXPECT_EQ(std::string(dest.begin(), dest.begin() + 4), "A1B2");
     EXPECT_EQ(std::string(b.data.begin(), b.data.begin() + 4), "zz>A");  // source untouched
@@ -73,8 +73,7 @@ TEST(ExtractFrame, SeparateDestination)
     EXPECT_EQ(full.count, 160u);
     // Nor is an LF just past it, after a CR at its last byte.
     const std::string lfBeyond = ">" + std::string(158, '0') + "\r\n";
-    std::vector<std::uint8_t> wide(kReceiveCapacity, 0);
-    EXPECT_EQ(ExtractFrame(full, wide.data(), reinterpret_cast<const std::uint8_t*>(lfBeyond.data()), '>', kTerm), 0);
+    EXPECT_EQ(ExtractFrame(full, dest.data(), reinterpret_cast<const std::uint8_t*>(lfBeyond.data()), '>', kTerm), 0);
 }
 
 TEST(DecodeHexPairs, StrictDigits)
