@@ -155,6 +155,11 @@ QList<SerialDeviceInfo> SystemSerialDevices()
             port.hasVendorIdentifier() ? std::optional<quint16>(port.vendorIdentifier()) : std::nullopt,
             port.hasProductIdentifier() ? std::optional<quint16>(port.productIdentifier()) : std::nullopt};
     }
+    return InPortOrder(devices);
+}
+
+QList<SerialDeviceInfo> InPortOrder(QList<SerialDeviceInfo> devices)
+{
     const QStringList order = OrderSerialPorts(DeviceNames(devices));
     std::ranges::stable_sort(devices, {}, [&](const SerialDeviceInfo& d) { return order.indexOf(d.device); });
     return devices;

@@ -71,6 +71,9 @@ SerialNumberMatch FindBySerialNumber(const QList<SerialDeviceInfo>& present, con
 // listing of serial devices that everything asks.
 QList<SerialDeviceInfo> SystemSerialDevices();
 
+// The devices in the order port numbers count them: USB adapters first, then by name and number.
+QList<SerialDeviceInfo> InPortOrder(QList<SerialDeviceInfo> devices);
+
 // The device port number n reaches on this machine now.
 QString ResolvePortName(int n);
 

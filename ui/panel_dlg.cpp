@@ -46,7 +46,7 @@ CPanelDlg::CPanelDlg(QWidget* parent)
     connect(m_controls.search, &QPushButton::clicked, this, [this] { Dispatch(&CPanelDlg::OnSearch); });
     connect(m_controls.save, &QPushButton::clicked, this, [this] { Dispatch(&CPanelDlg::OnSave); });
     connect(&m_comm, &CMSComm::OnComm, this, [this] { Dispatch(&CPanelDlg::OnCommEvent); });
-    ;
+    m_tick.setTimerType(Qt::PreciseTimer);
     m_tick.setInterval(kReceiveTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CPanelDlg::OnTimerTick);
     m_answerWait.setSingleShot(true);

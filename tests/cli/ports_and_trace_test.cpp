@@ -76,6 +76,8 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
         EXPECT_EQ(DescribePortNumbers(PortNumbersInUse(c.system, env, c.windows)), c.numbers) << c.name;
     }
 
+    EXPECT_EQ(DeviceNames(InPortOrder({Plain("/dev/ttyS1"), Plain("/dev/ttyUSB0"), Plain("/dev/ttyS0")})),
+              QStringList({"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyS1"}));
     const QList<PortEntry> entries = ListPorts(onLinux, [](const QString&) { return QString(); }, false);
     const QJsonArray json = QJsonDocument::fromJson(FormatPortsJson(entries).toUtf8()).array();
     ASSERT_EQ(json.size(), 2);

@@ -306,8 +306,8 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
             EXPECT_LT(sent.elapsed(), c.waitMs + 400) << c.name;
             EXPECT_TRUE(p.boxes[0].second.startsWith(box)) << p.boxes[0].second.toStdString();
         }
-        // Long enough for a late answer, and for a second box if one were to come.
-        Pump(std::chrono::milliseconds(2000 - sent.elapsed()));
+        // Long enough for a late answer, and for a second box if one were to come a wait later.
+        Pump(std::chrono::milliseconds(2300 - sent.elapsed()));
         QStringList expected = {c.box == lost ? p.Texts().value(0) : box, c.answered};  // the rest of a lost device's text is Qt's
         expected.removeAll(QString());
         EXPECT_EQ(p.Texts(), expected) << c.name << ": one box per send, the answer as ever";
