@@ -74,9 +74,10 @@ ExitStatus Log(const CtlRequest& request, const std::vector<std::unique_ptr<Sess
     if (request.log.isEmpty()) {
         return ExitStatus::Done;
     }
+    const QList<q42::SerialDeviceInfo> present = q42::SystemSerialDevices();  // listed once, not once a unit
     QList<QJsonObject> records;
     for (const auto& session : sessions) {
-        records.append(LogRecord(request, *session));
+        records.append(LogRecord(request, present, *session));
     }
     if (const QString problem = AppendLog(request.log, records); !problem.isEmpty()) {
         std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));

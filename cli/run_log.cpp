@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QJsonArray>
 
-
 namespace q42::ctl {
 
 namespace {
@@ -22,8 +21,8 @@ const char* CommandWord(Command command)
 }
 
 // What is common to every record: when, which q42ctl, which unit on which line, how it ended.
-QJsonObject Record(const CtlRequest& request, const Target& given, const QString& opened, ExitStatus status,
-                   const QStringList& problems)
+QJsonObject Record(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const Target& given,
+                   const QString& opened, ExitStatus status, const QStringList& problems)
 {
     QJsonObject record{
         {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
@@ -36,7 +35,7 @@ QJsonObject Record(const CtlRequest& request, const Target& given, const QString
     if (!request.unitId.isEmpty()) {
         record.insert(QStringLiteral("unit"), request.unitId);
     }
-    if (const QJsonObject adapter = AdapterJson(SystemSerialDevices(), opened); !adapter.isEmpty()) {
+    if (const QJsonObject adapter = AdapterJson(present, opened); !adapter.isEmpty()) {
         record.insert(QStringLiteral("adapter"), adapter);
     }
     if (!problems.isEmpty()) {
@@ -66,9 +65,9 @@ QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& o
     return adapter;
 }
 
-QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session)
+QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const UnitSession& session)
 {
-    QJsonObject record = Record(request, session.Given(), session.Device(), session.Status(), session.Problems());
+    QJsonObject record = Record(request, present, session.Given(), session.Device(), session.Status(), session.Problems());
     if (session.ValuesRead()) {
         record.insert(QStringLiteral("values"), ValuesJson(*session.ValuesRead(), {}));
     }
@@ -86,9 +85,9 @@ QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session)
     return record;
 }
 
-QJsonObject LogRecord(const CtlRequest& request, const DetectSession& session)
+QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const DetectSession& session)
 {
-    QJsonObject record = Record(request, session.Given(), session.Device(), session.Status(), session.Problems());
+    QJsonObject record = Record(request, present, session.Given(), session.Device(), session.Status(), session.Problems());
     record.insert(QStringLiteral("baud"), session.FoundBaud() ? QJsonValue(*session.FoundBaud()) : QJsonValue());
     record.insert(QStringLiteral("saved"), false);
     return record;

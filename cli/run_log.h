@@ -5,8 +5,8 @@
 #include <QJsonObject>
 
 #include "ctl_options.h"
-#include "port_inventory.h"
 #include "detect_session.h"
+#include "port_inventory.h"
 #include "unit_session.h"
 
 namespace q42::ctl {
@@ -15,7 +15,8 @@ namespace q42::ctl {
 // system knows them; empty otherwise.
 QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened);
 
-QJsonObject LogRecord(const CtlRequest& request, const UnitSession& session);
-QJsonObject LogRecord(const CtlRequest& request, const DetectSession& session);
+// One unit's record; `present` is the system's listing, taken once for the whole run.
+QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const UnitSession& session);
+QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const DetectSession& session);
 
 }  // namespace q42::ctl

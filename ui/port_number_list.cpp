@@ -9,7 +9,7 @@
 namespace q42 {
 
 // Looked up when asked, not at start-up: enumerating ports costs time, and adapters come and go.
-void PortNumberList::refreshNumbers()
+void PortNumberList::refreshNumbers(const QList<SerialDeviceInfo>& present)
 {
     // Whatever the field shows stays: a chosen number that went away is then typed text, which
     // Start still reads, and no item is current, so no tooltip names a device it no longer reaches.
@@ -17,7 +17,7 @@ void PortNumberList::refreshNumbers()
     while (count() > kListedPortNumbers) {
         removeItem(count() - 1);
     }
-    for (const auto& [n, device] : PortNumbersInUse(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames)) {
+    for (const auto& [n, device] : PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames)) {
         if (n > kListedPortNumbers) {
             addItem(QString::number(n));
         }
@@ -26,9 +26,8 @@ void PortNumberList::refreshNumbers()
     setEditText(shown);
 }
 
-void PortNumberList::refreshToolTips()
+void PortNumberList::refreshToolTips(const QList<SerialDeviceInfo>& present)
 {
-    const QList<SerialDeviceInfo> present = SystemSerialDevices();
     for (int i = 0; i < count(); ++i) {
         const int n = itemText(i).toInt();
         const QString device = ResolvePortName(n, DeviceNames(present), SystemEnvironment);
@@ -39,15 +38,17 @@ void PortNumberList::refreshToolTips()
 
 void PortNumberList::showPopup()
 {
-    refreshNumbers();
-    refreshToolTips();
+    // One listing for both: enumerating ports costs time.
+    const QList<SerialDeviceInfo> present = SystemSerialDevices();
+    refreshNumbers(present);
+    refreshToolTips(present);
     QComboBox::showPopup();
 }
 
 bool PortNumberList::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        refreshToolTips();
+        refreshToolTips(SystemSerialDevices());
     }
     return QComboBox::event(event);
 }

@@ -5,6 +5,8 @@
 
 #include <QComboBox>
 
+#include "port_inventory.h"
+
 namespace q42 {
 
 class PortNumberList : public QComboBox {
@@ -18,8 +20,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void refreshNumbers();
-    void refreshToolTips();
+    void refreshNumbers(const QList<SerialDeviceInfo>& present);
+    void refreshToolTips(const QList<SerialDeviceInfo>& present);
 };
 
 }  // namespace q42
