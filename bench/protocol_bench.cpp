@@ -94,7 +94,7 @@ void BM_QuietGapBurst(benchmark::State& state)
 {
     const auto packets = Packets(kQueryAnswer);
     for (auto _ : state) {
-        ReceiveAccumulator acc(nullptr);
+        ReceiveAccumulator acc;
         for (const auto& packet : packets) {
             acc.OnCommEvent(comEvReceive, packet);
         }
@@ -112,7 +112,7 @@ void BM_TakeFrameAfterNoise(benchmark::State& state)
 {
     const auto packets = Packets("\x91>\x7f>06\r\n" + kQueryAnswer);
     for (auto _ : state) {
-        ReceiveAccumulator acc(nullptr);
+        ReceiveAccumulator acc;
         int lines = 0;
         for (const auto& packet : packets) {
             acc.OnCommEvent(comEvReceive, packet);

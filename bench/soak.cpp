@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     qputenv("Q42_COM1", unit.Device().toLocal8Bit());
     CMSComm comm;
     SoakAnswers answers;
-    ReceiveAccumulator acc(nullptr);
+    ReceiveAccumulator acc;
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(tickMs);

@@ -141,9 +141,9 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CheckingSink sink;
-    ReceiveAccumulator acc(&sink);
+    ReceiveAccumulator acc;  // the window's ending, rendered into the sink as the window does
     acc.InitReceive();
-    ReceiveAccumulator ctl(nullptr);  // q42ctl's ending, fed the same pieces
+    ReceiveAccumulator ctl;  // q42ctl's ending, fed the same pieces
     FrameTakingModel model;
     std::size_t at = 0;
     while (at < size) {
@@ -155,6 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const int before = sink.messages;
                 sink.fieldsSet = 0;
                 const std::optional<UnitAnswer> answer = acc.OnTimerTick();
+                if (answer) {
+                    RenderAnswer(*answer, sink);
+                }
                 CheckAnswer(answer, sink.expected, sink);
                 // Whatever the reference finds must be reported once, and nothing else.
                 const bool reported = answer && (answer->kind == AnswerKind::Acknowledged ||

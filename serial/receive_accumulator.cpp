@@ -27,9 +27,6 @@ void ReceiveAccumulator::OnCommEvent(int commEvent, std::span<const std::uint8_t
         // A burst longer than the area cannot be a frame of ours: it is dropped whole.
         m_buffer.count = count > kReceiveCapacity ? 0 : static_cast<std::uint32_t>(count);
     }
-    if (m_sink != nullptr) {
-        m_sink->RefreshSwitches();
-    }
 }
 
 std::optional<UnitAnswer> ReceiveAccumulator::OnTimerTick()
@@ -50,9 +47,6 @@ std::optional<UnitAnswer> ReceiveAccumulator::parseHeld()
         return std::nullopt;
     }
     const UnitAnswer answer = InterpretAnswer(m_buffer);
-    if (m_sink != nullptr) {
-        RenderAnswer(answer, *m_sink);
-    }
     // Once interpretation finds no frame it zeroes the data, and every later tick would find none again.
     m_resting = answer.kind == AnswerKind::NoFrame;
     return answer;

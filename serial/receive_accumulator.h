@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Gathers received pieces into bursts and decides when a burst holds an answer. Knows nothing of
-// widgets or ports.
+// widgets or ports: it returns what a burst turned out to be, and each face shows it its own way.
 #pragma once
 
 #include <cstdint>
@@ -19,21 +19,14 @@ inline constexpr std::int32_t kQuietTicks = 20;
 
 class ReceiveAccumulator {
 public:
-    // The window hands its form, which every event and answer updates; q42ctl has no form (nullptr)
-    // and takes the frames TakeFrame returns.
-    explicit ReceiveAccumulator(AnswerSink* sink)
-        : m_sink(sink)
-    {
-    }
-
     void InitReceive();
     // Every event of the port: a receive event (comEvReceive) carries the bytes read; any other
-    // kind still rearms the countdown and puts the switch buttons back to their stored choices.
+    // kind still rearms the countdown.
     void OnCommEvent(int commEvent, std::span<const std::uint8_t> input);
 
     // The window's ending: a burst is complete once the line has been quiet for kQuietTicks ticks,
     // since an answer carries no length and the unit's pieces may pause anywhere within it. Returns
-    // the answer interpreted (and shown in the form) on this tick, if the tick interpreted one.
+    // the answer interpreted on this tick, if the tick interpreted one.
     std::optional<UnitAnswer> OnTimerTick();
 
     // q42ctl's ending: a script waits for one known reply, so it takes each line as soon as its CR LF
@@ -56,7 +49,6 @@ public:
 private:
     std::optional<UnitAnswer> parseHeld();
 
-    AnswerSink* m_sink;
     ReceiveBuffer m_buffer;
     std::int32_t m_quietCountdown = kQuietTicks;
     bool m_resting = false;

@@ -74,7 +74,11 @@ void CPanelDlg::Dispatch(void (CPanelDlg::*handler)())
     try {
         (this->*handler)();
     } catch (const CommError& e) {
-        ShowBox(QMessageBox::Critical, QString::fromStdString(e.what()));
+        QString text = QString::fromStdString(e.what());
+        if (e.ListsPorts()) {
+            text += tr(" To use one, choose its number in the COM list or type it there (12 or COM12 for COM12).");
+        }
+        ShowBox(QMessageBox::Critical, text);
     }
 }
 
@@ -119,7 +123,7 @@ void CPanelDlg::ReadSwitchChoices()
     }
 }
 
-QString CPanelDlg::FieldText(TextField field) const
+QString CPanelDlg::EnteredText(TextField field) const
 {
     return m_controls.fields[static_cast<std::size_t>(field)]->text();
 }
@@ -241,7 +245,7 @@ void CPanelDlg::OnSet()
     ReadSwitchChoices();
     DeviceSettings settings;
     for (int f = 0; f < kTextFieldCount; ++f) {
-        settings.Text(static_cast<TextField>(f)) = FieldText(static_cast<TextField>(f)).toStdString();
+        settings.Text(static_cast<TextField>(f)) = EnteredText(static_cast<TextField>(f)).toStdString();
     }
     for (int s = 0; s < kSwitchFieldCount; ++s) {
         settings.Switch(static_cast<SwitchField>(s)) = m_switchChoice[static_cast<std::size_t>(s)];
@@ -266,6 +270,9 @@ void CPanelDlg::OnSave()
 void CPanelDlg::OnCommEvent()
 {
     const int kind = DeliverCommEvent(m_comm, m_receive);
+    // Every event of the port, with data or without, puts the switch buttons back to their stored
+    // choices: a click not yet sent with Set snaps back.
+    RefreshSwitches();
     // Restarted at every event, so the quiet gap is exactly 20 ticks from the last one.
     m_tick.start();
     m_heardSinceSend = m_heardSinceSend || kind == CMSComm::comEvReceive;
@@ -280,6 +287,9 @@ void CPanelDlg::OnCommEvent()
 void CPanelDlg::OnTimerTick()
 {
     const std::optional<UnitAnswer> answer = m_receive.OnTimerTick();
+    if (answer) {
+        RenderAnswer(*answer, *this);
+    }
     if (answer && (answer->kind == AnswerKind::Settings || answer->kind == AnswerKind::Acknowledged)) {
         EndAnswerWait();
     } else if (m_answerOverdue && m_receive.QuietCountdown() == 0) {

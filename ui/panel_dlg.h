@@ -40,7 +40,8 @@ public:
 
     // The switch buttons' selection becomes the stored choices.
     void ReadSwitchChoices();
-    QString FieldText(TextField field) const;
+    // What the operator sees in an edit field now.
+    QString EnteredText(TextField field) const;
 
     void SetMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
     const PanelControls& Controls() const { return m_controls; }
@@ -77,7 +78,7 @@ private:
 
     PanelControls m_controls;
     CMSComm m_comm;
-    ReceiveAccumulator m_receive{this};
+    ReceiveAccumulator m_receive;
     QTimer m_tick;
     // Runs only from a send until its answer, so an idle window does no work.
     QTimer m_answerWait;

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "receive_accumulator.h"
-#include "recording_sink.h"
+#include "rendered_receive.h"
 
 namespace q42 {
 namespace {
 
-using test::RecordingSink;
+using test::RenderedReceive;
 
 constexpr int kOther = comEvDeviceLost;  // any event kind but receive
 
@@ -25,9 +25,7 @@ Step Recv(std::string s) { return {Step::Receive, std::move(s), 0}; }
 Step Other() { return {Step::OtherEvent, {}, 0}; }
 Step Tick(int n) { return {Step::Ticks, {}, n}; }
 
-struct ScriptedRun {
-    RecordingSink sink;
-    ReceiveAccumulator acc{&sink};
+struct ScriptedRun : RenderedReceive {
 
     explicit ScriptedRun(const std::vector<Step>& steps)
     {
@@ -36,11 +34,11 @@ struct ScriptedRun {
                 acc.InitReceive();
             } else if (s.kind == Step::Ticks) {
                 for (int i = 0; i < s.ticks; ++i) {
-                    acc.OnTimerTick();
+                    Tick();
                 }
             } else {
                 const std::vector<std::uint8_t> bytes(s.bytes.begin(), s.bytes.end());
-                acc.OnCommEvent(s.kind == Step::Receive ? comEvReceive : kOther, bytes);
+                Event(s.kind == Step::Receive ? comEvReceive : kOther, bytes);
             }
         }
     }
@@ -97,7 +95,7 @@ TEST(ReceiveAccumulator, Bursts)
 // A tick interprets only what is held: nothing held, nothing read; one byte held, read and found empty.
 TEST(ReceiveAccumulator, ATickInterpretsOnlyWhatIsHeld)
 {
-    ReceiveAccumulator acc(nullptr);
+    ReceiveAccumulator acc;
     for (int t = 0; t < kQuietTicks + 5; ++t) {
         EXPECT_FALSE(acc.OnTimerTick().has_value()) << t;
     }
@@ -137,7 +135,7 @@ TEST(ReceiveAccumulator, FramesTakenAsTheyComplete)
         {"the next frame's beginning stays", {kAck + ">2"}, {"|ack"}, 2},
     };
     for (const Case& c : cases) {
-        ReceiveAccumulator acc(nullptr);
+        ReceiveAccumulator acc;
         for (const std::string& piece : c.pieces) {
             acc.OnCommEvent(comEvReceive, std::vector<std::uint8_t>(piece.begin(), piece.end()));
         }

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "receive_accumulator.h"
-#include "recording_sink.h"
+#include "rendered_receive.h"
 
 namespace q42 {
 namespace {
 
-using test::RecordingSink;
+using test::RenderedReceive;
 
 const std::vector<std::string> kPieces = {
     ">06\r\n", ">21006D0278000021010A0027010A0022010A0028010A004D010A004B010A004E010A004C010A00530101002B0101004901",
@@ -22,9 +22,7 @@ const std::vector<std::string> kPieces = {
     std::string(90, 'Z'), "",
 };
 
-struct Machine {
-    RecordingSink sink;
-    ReceiveAccumulator acc{&sink};
+struct Machine : RenderedReceive {
     bool timerRunning = true;
     long ticksDelivered = 0;
 };
@@ -43,16 +41,16 @@ TEST(RestingTick, SameResultsAsATickThatNeverStops)
                 const int kind = rng() % 8 == 0 ? comEvDeviceLost : comEvReceive;
                 const std::string& piece = kPieces[rng() % kPieces.size()];
                 const std::vector<std::uint8_t> bytes(piece.begin(), piece.end());
-                always.acc.OnCommEvent(kind, bytes);
-                resting.acc.OnCommEvent(kind, bytes);
+                always.Event(kind, bytes);
+                resting.Event(kind, bytes);
                 resting.timerRunning = true;  // every event restarts the tick
             } else {
                 const int ticks = static_cast<int>(rng() % 30);
                 for (int t = 0; t < ticks; ++t) {
-                    always.acc.OnTimerTick();
+                    always.Tick();
                     ++always.ticksDelivered;
                     if (resting.timerRunning) {
-                        resting.acc.OnTimerTick();
+                        resting.Tick();
                         ++resting.ticksDelivered;
                         resting.timerRunning = !resting.acc.Resting();
                     }
