@@ -16,7 +16,8 @@ inline constexpr std::size_t kNibbleCapacity = 128;
 inline constexpr std::size_t kFrameTextCapacity = 3 + kNibbleCapacity + 2 + 1;  // ":FF", digits, CR LF, zero
 
 // The one outgoing area every command reuses: a payload as four-bit values, high nibble first,
-// and the frame text made from it. Everything runs on the window's thread, so one area suffices.
+// and the frame text made from it. Each program runs on one thread (q42ctl's units side by side on
+// one event loop) and builds and sends a frame in one go, so one area suffices.
 inline std::array<std::int32_t, kNibbleCapacity> NibbleList{};
 inline std::array<char, kFrameTextCapacity> FrameText{};
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The one error a serial operation raises: a kind a program decides by, and a text for a person
-// that names the device and says what to do.
+// that names the device, what failed and what to do about the system. How to choose another port
+// differs between the window and q42ctl, so each face adds that itself where the text lists ports.
 #pragma once
 
 #include <stdexcept>
@@ -22,15 +23,19 @@ enum class CommErrorKind {
 
 class CommError : public std::runtime_error {
 public:
-    CommError(CommErrorKind kind, const std::string& text)
+    CommError(CommErrorKind kind, const std::string& text, bool listsPorts = false)
         : std::runtime_error(text)
         , m_kind(kind)
+        , m_listsPorts(listsPorts)
     {
     }
     CommErrorKind Kind() const { return m_kind; }
+    // The text ends with the ports present now, one of which the user may choose instead.
+    bool ListsPorts() const { return m_listsPorts; }
 
 private:
     CommErrorKind m_kind;
+    bool m_listsPorts;
 };
 
 }  // namespace q42

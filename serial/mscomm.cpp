@@ -11,9 +11,9 @@ namespace q42 {
 
 namespace {
 
-[[noreturn]] void Throw(CommErrorKind kind, const QString& text)
+[[noreturn]] void Throw(CommErrorKind kind, const QString& text, bool listsPorts = false)
 {
-    throw CommError(kind, text.toStdString());
+    throw CommError(kind, text.toStdString(), listsPorts);
 }
 
 // The device exists and this user may read and write it: then a refused open means another
@@ -103,9 +103,11 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
         }
     }
     if (error == QSerialPort::DeviceNotFoundError) {
-        failure.portsNow = DescribePortsNow();
+        const PortsNow now = DescribePortsNow();
+        failure.portsNow = now.text;
+        failure.portsListed = now.any;
     }
-    Throw(OpenErrorKind(failure), OpenErrorText(failure));
+    Throw(OpenErrorKind(failure), OpenErrorText(failure), failure.portsListed);
 }
 
 void CMSComm::Settings(const QString& settings)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The serial port component: the handful of operations the window asks of a port, on QSerialPort.
+// The serial port component: the handful of operations the window and q42ctl ask of a port, on
+// QSerialPort.
 #pragma once
 
 #include <QByteArray>

@@ -39,20 +39,17 @@ QString OpenErrorText(const OpenFailure& f)
     }
 }
 
-QString DescribePortsNow()
+PortsNow DescribePortsNow()
 {
-    // How to reach a port the text lists, from the window and from q42ctl alike.
-    const QString howToChoose = QStringLiteral(". To use one, choose its number in the COM list or type it there (12 or "
-                                               "COM12 for COM12); q42ctl takes -p 12");
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
     if (kWindowsPortNames) {
-        return present.isEmpty() ? QStringLiteral("No serial port is present now")
-                                 : QStringLiteral("Serial ports present now: %1").arg(DeviceNames(present).join(QStringLiteral(", "))) +
-                                       howToChoose;
+        return present.isEmpty()
+                   ? PortsNow{QStringLiteral("No serial port is present now"), false}
+                   : PortsNow{QStringLiteral("Serial ports present now: %1").arg(DeviceNames(present).join(QStringLiteral(", "))),
+                              true};
     }
     const auto inUse = PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames);
-    return QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(inUse)) +
-           (inUse.empty() ? QString() : howToChoose);
+    return {QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(inUse)), !inUse.empty()};
 }
 
 }  // namespace q42

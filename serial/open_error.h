@@ -15,6 +15,7 @@ struct OpenFailure {
     bool mayAccess = false;  // the device exists and this user may read and write it
     QString reason;        // Qt's own words, for the rare kinds
     QString portsNow;      // what the port numbers reach now
+    bool portsListed = false;  // portsNow names at least one port to choose instead
 };
 
 // What kind of failure it is: Windows, and Qt for a device another process holds, report a busy
@@ -23,7 +24,11 @@ CommErrorKind OpenErrorKind(const OpenFailure& failure);
 QString OpenErrorText(const OpenFailure& failure);
 
 // "Port numbers reach now: 1 = /dev/ttyUSB0" (on Windows: "Serial ports present now: COM3"), for the
-// text of a missing device.
-QString DescribePortsNow();
+// text of a missing device, and whether it names any port at all.
+struct PortsNow {
+    QString text;
+    bool any = false;
+};
+PortsNow DescribePortsNow();
 
 }  // namespace q42

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QAbstractItemView>
 #include <QTest>
 
@@ -240,6 +241,10 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     EXPECT_EQ(p.boxes[0].first, QMessageBox::Critical);
     EXPECT_TRUE(p.boxes[0].second.startsWith("COM3: the device /dev/q42-unplugged-adapter (set by Q42_COM3) does not exist"))
         << p.boxes[0].second.toStdString();
+    // The window's own way to another port, after the ports listed; never q42ctl's.
+    const bool listed = p.boxes[0].second.contains(QRegularExpression("Port numbers reach now: [0-9]"));
+    EXPECT_EQ(p.boxes[0].second.endsWith(". To use one, choose its number in the COM list or type it there (12 or COM12 for COM12)."), listed);
+    EXPECT_FALSE(p.boxes[0].second.contains("q42ctl")) << p.boxes[0].second.toStdString();
     EXPECT_FALSE(p.dlg.Started());
     EXPECT_EQ(p.Enabled(), "1011");
     qunsetenv("Q42_COM3");
