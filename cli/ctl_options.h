@@ -8,22 +8,11 @@
 
 #include <optional>
 
+#include "ctl_table.h"
+#include "unit_target.h"
 #include "value_text.h"
 
 namespace q42::ctl {
-
-enum class Command { Get, Set, Save, Ports, Detect };
-
-// One unit to talk to: a device path (COMn on Windows, serial:NUMBER for a USB adapter's serial
-// number), or a port number as the window counts them.
-struct Target {
-    QString device;
-    int portNumber = 0;
-    bool operator==(const Target&) const = default;
-};
-
-// How messages name a unit before its device is opened: the device as given, or COMn.
-QString TargetLabel(const Target& target);
 
 struct CtlRequest {
     Command command = Command::Get;
@@ -52,7 +41,5 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
-
-extern const char kCtlUsage[];
 
 }  // namespace q42::ctl

@@ -6,15 +6,12 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace q42::ctl {
 
 namespace {
 
-std::string UnitData(const CtlRequest& request, const UnitSession& session, bool several)
+std::string UnitData(const CtlRequest& request, const UnitSession& session, bool several, QStringList& messages)
 {
     const std::string label = session.Label().toStdString();
     std::string data;
@@ -28,11 +25,12 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
             data += (several ? label + ": " : std::string()) + ChangeLine(change) + "\n";
         }
         if (changes.empty()) {
-            std::fprintf(stderr, "%s: no value %s; the unit already %s these values\n", label.c_str(),
-                         dryRunDone ? "would change" : "changed", dryRunDone ? "holds" : "held");
+            messages << QStringLiteral("%1: no value %2; the unit already %3 these values")
+                            .arg(session.Label(), dryRunDone ? QStringLiteral("would change") : QStringLiteral("changed"),
+                                 dryRunDone ? QStringLiteral("holds") : QStringLiteral("held"));
         } else if (dryRunDone) {
-            std::fprintf(stderr, "%s: --dry-run: nothing was written; set without it makes these changes\n",
-                         label.c_str());
+            messages << QStringLiteral("%1: --dry-run: nothing was written; set without it makes these changes")
+                            .arg(session.Label());
         }
     }
     return data;
@@ -46,7 +44,7 @@ RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<Un
     RunReport report;
     QJsonObject byDevice;  // several units' JSON: one object keyed by device
     for (const auto& session : sessions) {
-        report.data += UnitData(request, *session, several);
+        report.data += UnitData(request, *session, several, report.messages);
         if (request.json && session->Status() == ExitStatus::Done) {
             const QJsonObject values = ValuesJson(*session->ValuesRead(), request.selection);
             if (several) {
@@ -55,9 +53,7 @@ RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<Un
                 report.data = FormatJson(values);
             }
         }
-        for (const QString& problem : session->Problems()) {
-            std::fprintf(stderr, "%s\n", qPrintable(problem));
-        }
+        report.messages << session->Problems();
         report.status = std::max(report.status, session->Status());
     }
     if (!byDevice.isEmpty()) {
@@ -66,23 +62,23 @@ RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<Un
     if (several) {
         // One line per unit, so a script or a technician sees the whole batch at a glance.
         for (const auto& session : sessions) {
-            const char* result = session->Status() == ExitStatus::Done ? "done" : "FAILED";
-            std::fprintf(stderr, "%s: %s (exit status %d)\n", qPrintable(session->Label()), result,
-                         static_cast<int>(session->Status()));
+            report.messages << QStringLiteral("%1: %2 (exit status %3)")
+                                   .arg(session->Label(),
+                                        session->Status() == ExitStatus::Done ? QStringLiteral("done") : QStringLiteral("FAILED"))
+                                   .arg(static_cast<int>(session->Status()));
         }
     }
     return report;
 }
 
-ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions)
+RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions)
 {
+    RunReport report;
     QJsonArray found;
     bool any = false;
     for (const auto& session : sessions) {
         any = any || session->FoundBaud().has_value();
-        for (const QString& problem : session->Problems()) {
-            std::fprintf(stderr, "%s\n", qPrintable(problem));
-        }
+        report.messages << session->Problems();
         if (request.json) {
             found.append(QJsonObject{
                 {QStringLiteral("device"), session->FoundBaud() ? session->Device() : session->Label()},
@@ -91,27 +87,17 @@ ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique
                                                                           : QJsonValue(session->Problems().join(' '))},
             });
         } else if (session->FoundBaud()) {
-            std::printf("%s %d\n", qPrintable(session->Device()), *session->FoundBaud());
+            report.data += QStringLiteral("%1 %2\n").arg(session->Device()).arg(*session->FoundBaud()).toStdString();
         }
     }
     if (request.json) {
-        std::fputs(QJsonDocument(found).toJson(QJsonDocument::Indented).constData(), stdout);
+        report.data = QJsonDocument(found).toJson(QJsonDocument::Indented).toStdString();
     }
     if (sessions.empty()) {
-        std::fprintf(stderr, "q42ctl: no serial device is present to try\n");
+        report.messages << QStringLiteral("q42ctl: no serial device is present to try");
     }
-    return any ? ExitStatus::Done : ExitStatus::NoAnswer;
-}
-
-ExitStatus FlushOutput(ExitStatus status)
-{
-    // A failed write, now or while printing, leaves the stream's error indicator set.
-    std::fflush(stdout);
-    if (std::ferror(stdout) != 0) {
-        std::fprintf(stderr, "q42ctl: standard output could not be written: %s\n", std::strerror(errno));
-        return ExitStatus::OutputLost;
-    }
-    return status;
+    report.status = any ? ExitStatus::Done : ExitStatus::NoAnswer;
+    return report;
 }
 
 }  // namespace q42::ctl

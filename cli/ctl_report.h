@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// What q42ctl prints once every unit is done: data on standard output, messages on standard error.
+// What q42ctl has to say once every unit is done: the data for standard output and the messages for
+// standard error, which main prints.
 #pragma once
+
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -13,21 +16,18 @@
 
 namespace q42::ctl {
 
-// The results in the order the units were given: the data for standard output (or -o FILE), and
-// the highest exit status. Messages go to standard error at once. A set the unit acknowledged is
-// reported whatever a later step did.
+// The results in the order the units were given: the data for standard output (or -o FILE), the
+// lines for standard error, and the highest exit status. A set the unit acknowledged is reported
+// whatever a later step did.
 struct RunReport {
     std::string data;
+    QStringList messages;
     ExitStatus status = ExitStatus::Done;
 };
 RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
 
-// detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried) on standard
-// output, what went wrong elsewhere on standard error; 0 when a unit answered, else 4.
-ExitStatus ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
-
-// Values lost on a full disk must not pass for success: flushes standard output and returns
-// OutputLost when it could not be written, else the status given.
-ExitStatus FlushOutput(ExitStatus status);
+// detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried), what went wrong
+// elsewhere; 0 when a unit answered, else 4.
+RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
 
 }  // namespace q42::ctl

@@ -3,21 +3,13 @@
 
 namespace q42::ctl {
 
-DetectSession::DetectSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent)
+DetectSession::DetectSession(const DetectTask& task, const Target& target, const LineTrace& trace, QObject* parent)
     : QObject(parent)
+    , m_task(task)
     , m_target(target)
-    , m_trace(trace)
-    , m_label(TargetLabel(target))
-    , m_timeoutMs(request.timeoutMs)
+    , m_exchange(trace)
 {
-    // The unit's usual rate first; only the rate asked for when one was.
-    const QList<qint32> rates = request.baudGiven ? QList<qint32>{request.baud} : QList<qint32>{57600, 9600};
-    for (const qint32 baud : rates) {
-        CtlRequest query = request;
-        query.command = Command::Get;  // the query alone, within the same timeout
-        query.baud = baud;
-        m_rates.push_back(query);
-    }
+    m_exchange.SetLabel(TargetLabel(target));
 }
 
 void DetectSession::Start()
@@ -27,44 +19,45 @@ void DetectSession::Start()
 
 void DetectSession::tryNext()
 {
-    if (m_next == m_rates.size()) {
+    if (m_next == m_task.rates.size()) {
         QStringList rates;
-        for (const CtlRequest& tried : m_rates) {
-            rates << QString::number(tried.baud);
+        for (const qint32 baud : m_task.rates) {
+            rates << QString::number(baud);
         }
         m_problems << QStringLiteral("%1: no unit answered the query at %2 baud within %3 ms each.")
-                          .arg(m_label, rates.join(QStringLiteral(" or ")))
-                          .arg(m_timeoutMs);
-        emit Done();
+                          .arg(Label(), rates.join(QStringLiteral(" or ")))
+                          .arg(m_task.timing.timeoutMs);
+        finish(ExitStatus::NoAnswer);
         return;
     }
-    m_attempts.push_back(std::make_unique<UnitSession>(m_rates[m_next], m_target, m_trace));
-    UnitSession* attempt = m_attempts.back().get();
-    connect(attempt, &UnitSession::Done, this, &DetectSession::attemptDone, Qt::QueuedConnection);
-    attempt->Start();
+    // Opened afresh at each rate: nothing the unit said at the last one is held over.
+    if (const auto problem = OpenTarget(m_exchange, m_target, m_task.rates[m_next])) {
+        m_problems << problem->text;
+        finish(ExitStatus::CannotOpen);
+        return;
+    }
+    UnitReply* reply = m_exchange.Send(UnitStep::Query(), m_task.timing);
+    connect(reply, &UnitReply::finished, this, [this, reply] { handleReply(reply); });
 }
 
-void DetectSession::attemptDone()
+void DetectSession::handleReply(UnitReply* reply)
 {
-    const UnitSession& attempt = *m_attempts.back();
-    m_label = attempt.Label();
-    switch (attempt.Status()) {
-    case ExitStatus::Done:
-        m_found = m_rates[m_next].baud;
-        m_device = attempt.Device();
-        m_status = ExitStatus::Done;
-        emit Done();
-        return;
-    case ExitStatus::CannotOpen:
-        m_problems << attempt.Problems();
-        m_status = ExitStatus::CannotOpen;
-        emit Done();
-        return;
-    default:
-        ++m_next;
-        tryNext();
+    reply->deleteLater();
+    if (reply->Failure().error == ExchangeError::NoError) {
+        m_found = m_task.rates[m_next];
+        m_device = m_exchange.Device();
+        finish(ExitStatus::Done);
         return;
     }
+    ++m_next;
+    tryNext();
+}
+
+void DetectSession::finish(ExitStatus status)
+{
+    m_status = status;
+    m_exchange.Close();
+    emit Done();
 }
 
 }  // namespace q42::ctl

@@ -3,30 +3,35 @@
 // complete settings answer. Never a set or a save.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <deque>
-#include <memory>
 #include <optional>
-#include <vector>
 
-#include "ctl_options.h"
+#include "exit_status.h"
 #include "line_trace.h"
-#include "unit_session.h"
+#include "unit_exchange.h"
+#include "unit_target.h"
 
 namespace q42::ctl {
+
+// The rates to try, in order, and how each query waits.
+struct DetectTask {
+    QList<qint32> rates{57600, 9600};
+    StepTiming timing;
+};
 
 class DetectSession : public QObject {
     Q_OBJECT
 
 public:
-    DetectSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent = nullptr);
+    DetectSession(const DetectTask& task, const Target& target, const LineTrace& trace, QObject* parent = nullptr);
 
     void Start();
 
-    QString Label() const { return m_label; }
+    QString Label() const { return m_exchange.Label(); }
     // The device a unit answered on, as it was opened (a path, or COMn on Windows).
     QString Device() const { return m_device; }
     std::optional<qint32> FoundBaud() const { return m_found; }
@@ -39,19 +44,17 @@ signals:
 
 private:
     void tryNext();
-    void attemptDone();
+    void handleReply(UnitReply* reply);
+    void finish(ExitStatus status);
 
+    const DetectTask m_task;
     const Target m_target;
-    const LineTrace& m_trace;
-    std::deque<CtlRequest> m_rates;  // one read-only request per rate, in the order tried
-    std::size_t m_next = 0;
-    std::vector<std::unique_ptr<UnitSession>> m_attempts;  // kept: each may still be in its own signal
-    QString m_label;
+    UnitExchange m_exchange;
+    qsizetype m_next = 0;
     QString m_device;
     std::optional<qint32> m_found;
     ExitStatus m_status = ExitStatus::NoAnswer;
     QStringList m_problems;
-    int m_timeoutMs;
 };
 
 }  // namespace q42::ctl

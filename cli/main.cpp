@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -27,7 +29,7 @@ QList<q42::PortEntry> PortsNow()
     return q42::ListPorts(q42::SystemSerialDevices(), q42::SystemEnvironment, q42::kWindowsPortNames);
 }
 
-ExitStatus ListPorts(const CtlRequest& request)
+ExitStatus PrintPortList(const CtlRequest& request)
 {
     const QList<q42::PortEntry> entries = PortsNow();
     if (request.json) {
@@ -43,15 +45,60 @@ ExitStatus ListPorts(const CtlRequest& request)
     return ExitStatus::Done;
 }
 
+// What each unit's session is handed: never the whole command line.
+UnitTask UnitTaskOf(const CtlRequest& request)
+{
+    UnitTask task;
+    task.kind = request.command == Command::Set    ? UnitTask::Kind::Set
+                : request.command == Command::Save ? UnitTask::Kind::Save
+                                                   : UnitTask::Kind::Get;
+    task.baud = request.baud;
+    task.timing = {request.timeoutMs, request.retries};
+    task.edits = request.edits;
+    task.write = !request.dryRun;
+    task.save = request.save;
+    task.verify = request.verify;
+    return task;
+}
+
+DetectTask DetectTaskOf(const CtlRequest& request)
+{
+    DetectTask task;
+    if (request.baudGiven) {
+        task.rates = {request.baud};  // only the rate asked for when one was
+    }
+    task.timing = {request.timeoutMs, request.retries};
+    return task;
+}
+
+// Values lost on a full disk must not pass for success: flushes standard output and returns
+// OutputLost when it could not be written, else the status given.
+ExitStatus FlushOutput(ExitStatus status)
+{
+    // A failed write, now or while printing, leaves the stream's error indicator set.
+    std::fflush(stdout);
+    if (std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "q42ctl: standard output could not be written: %s\n", std::strerror(errno));
+        return ExitStatus::OutputLost;
+    }
+    return status;
+}
+
+void PrintMessages(const QStringList& messages)
+{
+    for (const QString& message : messages) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
 // Runs one session per unit on this one event loop; the program ends when the last one is done.
-template <typename Session>
-std::vector<std::unique_ptr<Session>> RunAll(const CtlRequest& request, const QList<Target>& targets,
-                                             const LineTrace& trace)
+template <typename Session, typename Task>
+std::vector<std::unique_ptr<Session>> RunAll(const Task& task, const QList<Target>& targets, const LineTrace& trace)
 {
     std::vector<std::unique_ptr<Session>> sessions;
     int running = static_cast<int>(targets.size());
     for (const Target& target : targets) {
-        sessions.push_back(std::make_unique<Session>(request, target, trace));
+        sessions.push_back(std::make_unique<Session>(task, target, trace));
         QObject::connect(sessions.back().get(), &Session::Done, QCoreApplication::instance(), [&running] {
             if (--running == 0) {
                 QCoreApplication::quit();
@@ -89,6 +136,7 @@ ExitStatus Log(const CtlRequest& request, const std::vector<std::unique_ptr<Sess
 // The values go to -o FILE only when every unit answered; otherwise FILE keeps what it held.
 ExitStatus Deliver(const CtlRequest& request, const RunReport& report)
 {
+    PrintMessages(report.messages);
     if (request.output.isEmpty()) {
         std::fputs(report.data.c_str(), stdout);
         return report.status;
@@ -113,7 +161,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("q42ctl"));
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
     if (parsed.help) {
-        std::fputs(kCtlUsage, stdout);
+        std::fputs(qPrintable(UsageText()), stdout);
         return static_cast<int>(FlushOutput(ExitStatus::Done));
     }
     if (parsed.version) {
@@ -136,7 +184,7 @@ int main(int argc, char** argv)
     }
     const LineTrace trace(request.trace);
     if (request.command == Command::Ports) {
-        return static_cast<int>(FlushOutput(ListPorts(request)));
+        return static_cast<int>(FlushOutput(PrintPortList(request)));
     }
     if (request.command == Command::Detect) {
         QList<Target> targets = request.targets;
@@ -145,11 +193,11 @@ int main(int argc, char** argv)
                 targets.append(Target{entry.info.device});
             }
         }
-        const auto sessions = RunAll<DetectSession>(request, targets, trace);
+        const auto sessions = RunAll<DetectSession>(DetectTaskOf(request), targets, trace);
         const ExitStatus logged = Log(request, sessions);
-        return static_cast<int>(FlushOutput(std::max(logged, ReportDetect(request, sessions))));
+        return static_cast<int>(FlushOutput(std::max(logged, Deliver(request, ReportDetect(request, sessions)))));
     }
-    const auto sessions = RunAll<UnitSession>(request, request.targets, trace);
+    const auto sessions = RunAll<UnitSession>(UnitTaskOf(request), request.targets, trace);
     const ExitStatus logged = Log(request, sessions);
     return static_cast<int>(FlushOutput(std::max(logged, Deliver(request, Report(request, sessions)))));
 }

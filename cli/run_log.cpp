@@ -8,18 +8,6 @@ namespace q42::ctl {
 
 namespace {
 
-const char* CommandWord(Command command)
-{
-    switch (command) {
-    case Command::Get: return "get";
-    case Command::Set: return "set";
-    case Command::Save: return "save";
-    case Command::Ports: return "ports";
-    case Command::Detect: return "detect";
-    }
-    return "";
-}
-
 // What is common to every record: when, which q42ctl, which unit on which line, how it ended.
 QJsonObject Record(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const Target& given,
                    const QString& opened, ExitStatus status, const QStringList& problems)

@@ -1,79 +1,42 @@
 // SPDX-License-Identifier: MIT
 #include "unit_session.h"
 
-#include "comm_error.h"
-#include "comm_receive.h"
-#include "device_choice.h"
-#include "payloads.h"
-#include "unit_line.h"
-
 namespace q42::ctl {
 
-UnitSession::UnitSession(const CtlRequest& request, const Target& target, const LineTrace& trace, QObject* parent)
+UnitSession::UnitSession(const UnitTask& task, const Target& target, const LineTrace& trace, QObject* parent)
     : QObject(parent)
-    , m_request(request)
+    , m_task(task)
     , m_target(target)
-    , m_trace(trace)
-    , m_label(TargetLabel(target))
+    , m_exchange(trace)
 {
-    trace.Watch(m_comm, [this] { return m_label; });
-    connect(&m_comm, &CMSComm::OnComm, this, &UnitSession::handleComm);
-    // Restarted for each step and stopped by finish; a coarse timer may end the wait up to 5% early.
-    m_deadline.setTimerType(Qt::PreciseTimer);
-    connect(&m_deadline, &QTimer::timeout, this, &UnitSession::handleDeadline);
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(kQuietTicks * kReceiveTickMs);
-    connect(&m_settle, &QTimer::timeout, this, &UnitSession::handleLineSettled);
-
-    switch (request.command) {
-    case Command::Get:
+    m_exchange.SetLabel(TargetLabel(target));
+    switch (task.kind) {
+    case UnitTask::Kind::Get:
         m_steps = {Step::ReadBefore};
         break;
-    case Command::Save:
+    case UnitTask::Kind::Save:
         m_steps = {Step::Save};
         break;
-    case Command::Set:
+    case UnitTask::Kind::Set:
         m_steps = {Step::ReadBefore};
-        if (!request.dryRun) {
+        if (task.write) {
             m_steps.push_back(Step::Write);
         }
-        if (request.save) {
+        if (task.save) {
             m_steps.push_back(Step::Save);
         }
-        if (request.verify) {
+        if (task.verify) {
             m_steps.push_back(Step::ReadBack);
         }
-        break;
-    case Command::Ports:
-    case Command::Detect:
         break;
     }
 }
 
 void UnitSession::Start()
 {
-    UnitLine line{m_target.portNumber, QString(), m_request.baud};
-    if (!m_target.device.isEmpty()) {
-        const DeviceChoice choice = ChooseDevice(m_target.device, kWindowsPortNames,
-                                                 NamesSerialNumber(m_target.device) ? SystemSerialDevices()
-                                                                                    : QList<SerialDeviceInfo>());
-        if (!choice.problem.isEmpty()) {
-            finish(ExitStatus::CannotOpen, choice.problem);
-            return;
-        }
-        if (choice.device != m_target.device) {
-            m_label = QStringLiteral("%1 (%2)").arg(m_target.device, choice.device);
-        }
-        line.device = choice.device;
-    }
-    try {
-        OpenUnitLine(m_comm, line);
-    } catch (const CommError& e) {
-        finish(ExitStatusOf(e.Kind()), QString::fromStdString(e.what()));
+    if (const auto problem = OpenTarget(m_exchange, m_target, m_task.baud)) {
+        finish(problem->status, problem->text);
         return;
-    }
-    if (m_target.device.isEmpty()) {
-        m_label = QStringLiteral("%1 (%2)").arg(m_comm.PortLabel(), m_comm.DeviceName());
     }
     sendNext();
 }
@@ -86,87 +49,40 @@ void UnitSession::sendNext()
     }
     m_step = m_steps.front();
     m_steps.pop_front();
-    m_attempt = 1;
-    m_heard = false;
-    // Whatever is still held came before this frame went out, so it is no answer to it.
-    m_receive.InitReceive();
-    sendFrame();
+    const UnitStep step = m_step == Step::Write  ? UnitStep::Set(m_written)
+                          : m_step == Step::Save ? UnitStep::Save()
+                                                 : UnitStep::Query();
+    UnitReply* reply = m_exchange.Send(step, m_task.timing);
+    connect(reply, &UnitReply::finished, this, [this, reply] { handleReply(reply); });
 }
 
-void UnitSession::sendFrame()
+void UnitSession::handleReply(UnitReply* reply)
 {
-    try {
-        SendPayload(m_comm, buildPayload());
-    } catch (const CommError& e) {
-        finish(ExitStatusOf(e.Kind()), QString::fromStdString(e.what()));
-        return;
-    }
-    m_deadline.start(m_request.timeoutMs);
-}
-
-int UnitSession::buildPayload() const
-{
-    switch (m_step) {
-    case Step::Write:
-        return BuildSetPayload(m_written);
-    case Step::Save:
-        return BuildSavePayload();
-    case Step::ReadBefore:
-    case Step::ReadBack:
-        break;
-    }
-    return BuildQueryPayload();
-}
-
-void UnitSession::handleComm()
-{
-    if (m_finished) {
-        return;
-    }
-    const int kind = DeliverCommEvent(m_comm, m_receive);
-    if (kind == CMSComm::comEvDeviceLost) {
-        finish(ExitStatusOf(CommErrorKind::DeviceLost), m_comm.EventDescription());
-        return;
-    }
-    m_heard = true;
-    if (m_settle.isActive()) {
-        m_settle.start();  // not quiet yet
-        return;
-    }
-    // An answer ends with its frame, not with a quiet gap: a pause inside it, however long, only
-    // delays it. Each complete line is looked at in turn; one that does not fit the step (an answer
-    // sent twice, a leftover acknowledgement) is dropped, and so is noise before a frame's start.
-    while (const auto line = m_receive.TakeFrame()) {
-        if (!line->dropped.empty()) {
-            m_trace.Note(m_label, QStringLiteral("dropped  %1").arg(EscapeBytes(QByteArray(
-                                      reinterpret_cast<const char*>(line->dropped.data()),
-                                      static_cast<qsizetype>(line->dropped.size())))));
+    reply->deleteLater();
+    const ExchangeFailure& failure = reply->Failure();
+    switch (failure.error) {
+    case ExchangeError::NoError:
+        if (reply->Step().WaitsForSettings()) {
+            m_read = reply->Answer()->values;
         }
-        if (line->answer && takeAnswer(*line->answer)) {
-            return;
-        }
+        stepAnswered();
+        return;
+    case ExchangeError::Line:
+        finish(ExitStatusOf(failure.lineKind), LineProblemText(failure));
+        return;
+    case ExchangeError::Timeout:
+        finish(ExitStatus::NoAnswer, timeoutText(failure));
+        return;
+    case ExchangeError::Cancelled:
+        return;  // only finish cancels, and it has said why
     }
-}
-
-bool UnitSession::takeAnswer(const UnitAnswer& answer)
-{
-    const bool fits = waitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
-    if (!fits) {
-        return false;
-    }
-    m_deadline.stop();
-    if (waitsForSettings()) {
-        m_read = answer.values;
-    }
-    stepAnswered();
-    return true;
 }
 
 void UnitSession::stepAnswered()
 {
-    if (m_step == Step::ReadBefore && m_request.command == Command::Set) {
+    if (m_step == Step::ReadBefore && m_task.kind == UnitTask::Kind::Set) {
         m_before = *m_read;
-        m_written = Apply(m_request.edits, m_before);
+        m_written = Apply(m_task.edits, m_before);
     }
     m_writeAcknowledged = m_writeAcknowledged || m_step == Step::Write;
     m_saved = m_saved || m_step == Step::Save;
@@ -174,7 +90,7 @@ void UnitSession::stepAnswered()
         for (std::size_t i = 0; i < kValueCount; ++i) {
             if ((*m_read)[i] != m_written[i]) {
                 m_problems << QStringLiteral("%1: read back %2=%3, but %4 was written")
-                                  .arg(m_label, LabelOfValue(i), QString::fromStdString(FormatValue(i, *m_read)),
+                                  .arg(Label(), LabelOfValue(i), QString::fromStdString(FormatValue(i, *m_read)),
                                        QString::fromStdString(FormatValue(i, m_written)));
             }
         }
@@ -183,53 +99,28 @@ void UnitSession::stepAnswered()
             return;
         }
     }
-    if (m_attempt > 1 && !m_steps.empty()) {
-        m_settle.start();
-        return;
-    }
     sendNext();
 }
 
-void UnitSession::handleLineSettled()
+QString UnitSession::timeoutText(const ExchangeFailure& failure) const
 {
-    if (m_receive.Buffer().count > 0) {
-        m_trace.Note(m_label, QStringLiteral("dropped  %1 bytes that came after the answer to a frame sent again")
-                                  .arg(m_receive.Buffer().count));
-    }
-    sendNext();
-}
-
-void UnitSession::handleDeadline()
-{
-    // Each of the three frames may be sent again: the same set twice leaves the unit as once.
-    if (m_attempt <= m_request.retries) {
-        ++m_attempt;
-        m_trace.Note(m_label, QStringLiteral("no answer within %1 ms: the same frame again, attempt %2 of %3")
-                                  .arg(m_request.timeoutMs)
-                                  .arg(m_attempt)
-                                  .arg(m_request.retries + 1));
-        sendFrame();
-        return;
-    }
-    const QString attempts = m_attempt > 1 ? QStringLiteral(" in each of %1 attempts").arg(m_attempt) : QString();
-    const QString baud = QString::number(m_request.baud);
-    const QString other = QString::number(OtherUnitRate(m_request.baud));
-    if (!m_heard) {
-        finish(ExitStatus::NoAnswer,
-               QStringLiteral("%1: no answer within %2 ms at %3 baud%5. Check that the unit is powered and the cable "
+    const QString attempts =
+        failure.attempts > 1 ? QStringLiteral(" in each of %1 attempts").arg(failure.attempts) : QString();
+    const QString baud = QString::number(m_task.baud);
+    const QString other = QString::number(OtherUnitRate(m_task.baud));
+    if (!failure.heard) {
+        return QStringLiteral("%1: no answer within %2 ms at %3 baud%5. Check that the unit is powered and the cable "
                               "is plugged in, and that the unit talks at %3 baud (try -s %4, or 'q42ctl detect' to find the "
                               "device and rate a unit answers on).")
-                   .arg(m_label)
-                   .arg(m_request.timeoutMs)
-                   .arg(baud, other, attempts));
-        return;
+            .arg(Label())
+            .arg(m_task.timing.timeoutMs)
+            .arg(baud, other, attempts);
     }
-    finish(ExitStatus::NoAnswer,
-           QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud%5: bytes came, but no complete "
+    return QStringLiteral("%1: the answer could not be read within %2 ms at %3 baud%5: bytes came, but no complete "
                           "answer of the unit. Check the baud rate (try -s %4, or 'q42ctl detect') and the cable.")
-               .arg(m_label)
-               .arg(m_request.timeoutMs)
-               .arg(baud, other, attempts));
+        .arg(Label())
+        .arg(m_task.timing.timeoutMs)
+        .arg(baud, other, attempts);
 }
 
 void UnitSession::finish(ExitStatus status, const QString& problem)
@@ -246,11 +137,9 @@ void UnitSession::finish(ExitStatus status, const QString& problem)
         static const char* const kStepNames[] = {"query", "set", "save", "read-back (--verify)"};
         m_problems << QStringLiteral("%1: the %2 failed after the unit acknowledged the set: it holds the values "
                                      "written, and the changes are on standard output.")
-                          .arg(m_label, QLatin1String(kStepNames[static_cast<int>(m_step)]));
+                          .arg(Label(), QLatin1String(kStepNames[static_cast<int>(m_step)]));
     }
-    m_deadline.stop();
-    m_settle.stop();
-    m_comm.PortOpen(false);
+    m_exchange.Close();
     emit Done();
 }
 

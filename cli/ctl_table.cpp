@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: MIT
+#include "ctl_table.h"
+
+#include <QStringList>
+
+namespace q42::ctl {
+
+namespace {
+
+constexpr CommandSpec kCommands[] = {
+    {Command::Get, "get"}, {Command::Set, "set"}, {Command::Save, "save"}, {Command::Ports, "ports"},
+    {Command::Detect, "detect"},
+};
+
+constexpr CommandForm kForms[] = {
+    {Command::Get, "get [NAME]... [--json] [-o FILE]",
+     "print the unit's values (all, or those named) as\nNAME=VALUE lines or one JSON object"},
+    {Command::Set, "set NAME=VALUE... [--save] [--verify]\nset --from FILE [--save] [--verify]",
+     "write values; the others are read from the unit first\nand written back unchanged; prints what changed"},
+    {Command::Set, "set ... --dry-run", "print what the set would change; send only the query"},
+    {Command::Save, "save", "make the unit keep its values"},
+    {Command::Ports, "ports [--json]",
+     "list the serial devices present: the port number that\nreaches each, its USB ids, serial number and by-id name"},
+    {Command::Detect, "detect [--json]",
+     "find the devices (-r, else every device present) and the\nrate (-s, else 57600 then 9600) a unit answers on; sends\n"
+     "each device tried the read-only query, nothing else"},
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"r", "device", "DEVICE", "",
+     "the unit's serial device (COMn on Windows), or serial:NUMBER for\nthe USB adapter with that serial number (see "
+     "ports); give it\nseveral times to run on several units at once"},
+    {"p", "port", "N", "", "port number N (1-255, or COMn), counted as the window counts them"},
+    {"s", "baud", "BAUD", "57600", "9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit"},
+    {"t", "timeout", "MS", "1000", "how long to wait for each answer (default 1000)"},
+    {"", "retries", "N", "0",
+     "send a frame that got no answer again, up to N times (0-10,\ndefault 0); the query, the set and the save are each "
+     "safe to\nrepeat: the same set twice leaves the unit as once"},
+    {"", "trace", "", "", "write every frame sent and every piece received, with the time\nin ms and the device, to standard error"},
+    {"", "json", "", "", "get, ports, detect: print JSON"},
+    {"o", "output", "FILE", "",
+     "get: write the values to FILE instead, replacing it whole and only\nwhen every unit answered; otherwise FILE stays as "
+     "it was"},
+    {"", "log", "FILE", "",
+     "append one JSON line per unit to FILE: time, device, unit, adapter,\nstatus, values read, changes acknowledged, saved"},
+    {"", "unit-id", "TEXT", "", "the label or barcode on the unit, for --log (one unit)"},
+    {"", "from", "FILE", "", "set: the values of FILE, as get writes them ('-': standard input)"},
+    {"", "save", "", "", "set: save the values on the unit afterwards"},
+    {"", "verify", "", "", "set: read the values back and compare"},
+    {"", "dry-run", "", "",
+     "set: read the unit and print what the set would change, then\nstop: only the read-only query is sent"},
+    {"h", "help", "", "", "show this text"},
+    {"V", "version", "", "", "show the version"},
+};
+
+constexpr char kUsageHead[] =
+    "Usage: q42ctl [-r DEVICE]... [-p N]... [-s BAUD] [-t MS] [--retries N] [--trace]\n"
+    "              [--log FILE [--unit-id TEXT]] COMMAND [ARG]...\n"
+    "Reads, writes and saves the settings of VARNEK-Q42 units over a serial line.\n";
+
+constexpr char kUsageTail[] =
+    "Names are the window's labels, in any case, with '_' for a space: ISO_TIME (hours, 0-1092),\n"
+    "ISO_TIME_MINUTES (0-65535), L9_ATT_DL, L9_ATT_UL, L7_ATT_DL, L7_ATT_UL, L9_DL_ISO_ADJ,\n"
+    "L9_UL_ISO_ADJ, L7_DL_ISO_ADJ, L7_UL_ISO_ADJ (dB, 0-255), SMART_SWITCH, SLEEP_MODE,\n"
+    "L9_PA_SW, L7_PA_SW (ON or OFF).\n"
+    "\n"
+    "Exit status: 0 done; 2 bad usage or value, nothing sent; 3 the port cannot be opened;\n"
+    "4 no answer, or an answer that cannot be read, within the timeout (detect: no unit\n"
+    "answered); 5 --verify found a difference; 6 standard output or -o FILE could not\n"
+    "be written. With several devices, the highest of their statuses.\n"
+    "\n"
+    "Example, copying one unit to another:\n"
+    "  q42ctl -r /dev/ttyUSB0 get --json -o unit.json\n"
+    "  q42ctl -r /dev/ttyUSB1 set --from unit.json --save --verify\n";
+
+// The columns --help's descriptions start at.
+constexpr int kCommandColumn = 31;
+constexpr int kOptionColumn = 24;
+
+// Left text padded to the column, then the description's lines, each further one under the first.
+// A left text too long for the column puts the description on the next line.
+QString Columns(const QString& left, const char* description, int column)
+{
+    const QString indent(column, QLatin1Char(' '));
+    QString out = left.size() < column - 1 ? left.leftJustified(column) : left + QLatin1Char('\n') + indent;
+    out += QString::fromUtf8(description).split(QLatin1Char('\n')).join(QLatin1Char('\n') + indent);
+    return out + QLatin1Char('\n');
+}
+
+QStringList Names(const OptionSpec& option)
+{
+    QStringList names;
+    if (*option.shortName != '\0') {
+        names << QLatin1String(option.shortName);
+    }
+    return names << QLatin1String(option.longName);
+}
+
+}  // namespace
+
+std::span<const CommandSpec> Commands()
+{
+    return kCommands;
+}
+
+std::span<const CommandForm> CommandForms()
+{
+    return kForms;
+}
+
+std::span<const OptionSpec> Options()
+{
+    return kOptions;
+}
+
+const char* CommandWord(Command command)
+{
+    for (const CommandSpec& spec : kCommands) {
+        if (spec.command == command) {
+            return spec.word;
+        }
+    }
+    return "";
+}
+
+std::optional<Command> CommandNamed(QStringView word)
+{
+    for (const CommandSpec& spec : kCommands) {
+        if (word == QLatin1String(spec.word)) {
+            return spec.command;
+        }
+    }
+    return std::nullopt;
+}
+
+QString CommandWordList()
+{
+    QStringList words;
+    for (const CommandSpec& spec : kCommands) {
+        words << QLatin1String(spec.word);
+    }
+    const QString last = words.takeLast();
+    return words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QList<QCommandLineOption> ParserOptions()
+{
+    QList<QCommandLineOption> options;
+    for (const OptionSpec& spec : kOptions) {
+        options.append(QCommandLineOption(Names(spec), QString::fromUtf8(spec.help).replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                                          QLatin1String(spec.valueName), QLatin1String(spec.defaultValue)));
+    }
+    return options;
+}
+
+QString UsageText()
+{
+    QString text = QLatin1String(kUsageHead) + QStringLiteral("\nCommands:\n");
+    for (const CommandForm& form : kForms) {
+        QStringList lines = QString::fromUtf8(form.synopsis).split(QLatin1Char('\n'));
+        const QString last = QStringLiteral("  ") + lines.takeLast();
+        for (const QString& line : lines) {
+            text += QStringLiteral("  ") + line + QLatin1Char('\n');
+        }
+        text += Columns(last, form.description, kCommandColumn);
+    }
+    text += QStringLiteral("\nOptions:\n");
+    for (const OptionSpec& spec : kOptions) {
+        QString left = *spec.shortName != '\0' ? QStringLiteral("  -%1, ").arg(QLatin1String(spec.shortName))
+                                                : QStringLiteral("      ");
+        left += QStringLiteral("--") + QLatin1String(spec.longName);
+        if (*spec.valueName != '\0') {
+            left += QLatin1Char(' ') + QLatin1String(spec.valueName);
+        }
+        text += Columns(left, spec.help, kOptionColumn);
+    }
+    return text + QLatin1Char('\n') + QLatin1String(kUsageTail);
+}
+
+}  // namespace q42::ctl

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+// The unit a command line names, and opening the exchange on it: the device as given (COMn on
+// Windows, serial:NUMBER for a USB adapter's serial number) or a port number as the window counts.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+#include "exit_status.h"
+#include "unit_exchange.h"
+
+namespace q42::ctl {
+
+struct Target {
+    QString device;
+    int portNumber = 0;
+    bool operator==(const Target&) const = default;
+};
+
+// How messages name a unit before its device is opened: the device as given, or COMn.
+QString TargetLabel(const Target& target);
+
+// What went wrong at the open, worded for q42ctl, and what it means for the exit status.
+struct OpenProblem {
+    ExitStatus status = ExitStatus::CannotOpen;
+    QString text;
+};
+
+// The words for a failure of the line, with q42ctl's way to another port where the text lists
+// those present.
+QString LineProblemText(const ExchangeFailure& failure);
+
+// Opens the exchange on the target at baud, looking a serial number up afresh each time (an
+// adapter plugged back in may have another device name), and names the unit for messages and the
+// trace: "COM3 (/dev/ttyUSB0)" for a port number, the device given with the one it led to when they
+// differ.
+std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& target, qint32 baud);
+
+}  // namespace q42::ctl
