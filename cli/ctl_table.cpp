@@ -123,7 +123,7 @@ const char* CommandWord(Command command)
     return "";
 }
 
-std::optional<Command> CommandNamed(QStringView word)
+std::optional<Command> CommandNamed(const QString& word)
 {
     for (const CommandSpec& spec : kCommands) {
         if (word == QLatin1String(spec.word)) {

@@ -6,7 +6,6 @@
 #include <QCommandLineOption>
 #include <QList>
 #include <QString>
-#include <QStringView>
 
 #include <optional>
 #include <span>
@@ -40,7 +39,7 @@ std::span<const CommandForm> CommandForms();
 std::span<const OptionSpec> Options();
 
 const char* CommandWord(Command command);
-std::optional<Command> CommandNamed(QStringView word);
+std::optional<Command> CommandNamed(const QString& word);
 // "get, set, save, ports or detect", for a message.
 QString CommandWordList();
 

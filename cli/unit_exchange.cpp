@@ -106,13 +106,18 @@ void UnitExchange::sendFrame()
     try {
         SendPayload(m_comm, BuildPayload(m_pending->Step()));
     } catch (const CommError& e) {
-        ExchangeFailure failure = LineFailure(e);
-        failure.attempts = m_attempt;
-        failure.heard = m_heard;
-        fail(failure);
+        // A write that fails may first have reported the device gone, which ended the step already.
+        if (m_pending) {
+            ExchangeFailure failure = LineFailure(e);
+            failure.attempts = m_attempt;
+            failure.heard = m_heard;
+            fail(failure);
+        }
         return;
     }
-    m_deadline.start(m_timing.timeoutMs);
+    if (m_pending) {
+        m_deadline.start(m_timing.timeoutMs);
+    }
 }
 
 void UnitExchange::handleComm()
