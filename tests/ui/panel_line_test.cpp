@@ -134,14 +134,28 @@ TEST(PanelLine, StartSearchSetSaveStop)
     ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 2; }));
     EXPECT_EQ(Fields(p), QStringList({"3", "10", "255", "12", "12", "0", "0", "0", "0"}));
 
+    // Every pair's click goes out with Set, the last pair's as the first's: the unit keeps them all,
+    // and its next answer shows them.
+    const int clicked[] = {kSwitchOn, kSwitchOn, kSwitchOff, kSwitchOff};
+    for (int s = 0; s < kSwitchFieldCount; ++s) {
+        p.ClickSwitch(static_cast<SwitchField>(s), clicked[s]);
+    }
+    p.Click(IDC_SET);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Success!") == 4; }));
+    p.Click(IDC_SEARCH);
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 3; }));
+    for (int s = 0; s < kSwitchFieldCount; ++s) {
+        EXPECT_EQ(p.ShownChoice(static_cast<SwitchField>(s)), clicked[s]) << s;
+    }
+
     // Stop leaves the port open and an answer on its way still shows; commands are refused.
     p.Click(IDC_SEARCH);
     p.Click(IDC_STOP);
     EXPECT_EQ(p.Enabled(), "1011");
-    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return p.Count("Search Success!") == 4; }));
     p.Click(IDC_SAVE);
     EXPECT_EQ(p.Texts().last(), "Please Click START");
-    EXPECT_EQ(sim.FramesReceived().size(), 6);
+    EXPECT_EQ(sim.FramesReceived().size(), 8);
     EXPECT_TRUE(p.Comm().PortOpen());
     ::close(line);
     EXPECT_EQ(Errors(p), 0) << p.Texts().join(" | ").toStdString();
@@ -268,6 +282,8 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
          "Search Success!", 1234},
         {"noise still arriving when the time is up", {"--noise-only", "--garbage", "30", "--delay-ms", "900"}, "57600",
          IDC_SAVE, Wait, noise, "", 1003},
+        {"noise that goes on after its box shows it once", {"--noise-only", "--garbage", "60", "--delay-ms", "900",
+         "--split-at", "20", "--pause-ms", "400"}, "57600", IDC_SAVE, Wait, noise, "", 1003},
         {"an answer still arriving when the time is up",
          {"--delay-ms", "900", "--split-at", "60", "--pause-ms", "150"}, "57600", IDC_SEARCH, Wait, "",
          "Search Success!", 1039},
