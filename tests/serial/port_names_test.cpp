@@ -3,13 +3,10 @@
 
 #include <QMap>
 
-#include <vector>
-
 #include "comm_error.h"
 #include "mscomm.h"
 #include "open_error.h"
 #include "port_names.h"
-#include "unit_line.h"
 
 namespace q42 {
 namespace {
@@ -94,15 +91,6 @@ TEST(OpenErrors, TextsSayWhatToDo)
         EXPECT_NE(text.find(c.says), std::string::npos) << text;
         EXPECT_EQ(text.find(c.never), std::string::npos) << text;
     }
-}
-
-// The unit's second and both frames' line time, rounded up: a query at 57600 baud, a save at 9600, a
-// set at 57600 baud, and 24 characters at 9600 baud, exactly 25 ms.
-TEST(LineSettings, AnswerWaitIsTheUnitsSecondAndBothFramesLineTime)
-{
-    EXPECT_EQ(std::vector({AnswerWaitMs(57600, 97, 62), AnswerWaitMs(9600, 7, 1), AnswerWaitMs(57600, 129, 1),
-                           AnswerWaitMs(9600, 19, 1)}),
-              std::vector({1039, 1013, 1024, 1025}));
 }
 
 TEST(LineSettings, OnlyTheUnitsTwoRatesAt8N1)

@@ -30,8 +30,6 @@ struct Panel {
     bool TickRunning() const { return dlg.m_tick.isActive(); }
     // How long the window now waits for an answer before it says none came.
     int AnswerWait() const { return dlg.m_answerWait.interval(); }
-    // A coarse timer may fire 5% early: the tick and the answer wait must keep their times.
-    bool PreciseTimers() const { return dlg.m_tick.timerType() == Qt::PreciseTimer && dlg.m_answerWait.timerType() == Qt::PreciseTimer; }
 };
 
 }  // namespace q42::test
