@@ -3,14 +3,18 @@
 // page and the bash completion name every one of them, and nothing the table does not have.
 #include <QFile>
 #include <QRegularExpression>
-#include <QSet>
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
 
 #include "ctl_table.h"
 
 namespace q42::ctl {
 namespace {
+
+using Names = std::set<std::string>;
 
 QString SourceFile(const char* path)
 {
@@ -18,41 +22,19 @@ QString SourceFile(const char* path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-QSet<QString> Matches(const QString& text, const QString& pattern, int group = 1)
+// Every capture of the pattern, split at the separator, roff's backslashes dropped; words that do
+// not start with `only` are left out.
+Names Found(const QString& text, const char* pattern, QChar separator = QLatin1Char(' '), QChar only = {})
 {
-    QSet<QString> found;
-    for (const QRegularExpressionMatch& m : QRegularExpression(pattern, QRegularExpression::MultilineOption).globalMatch(text)) {
-        found << m.captured(group).remove(QLatin1Char('\\'));
-    }
-    return found;
-}
-
-QSet<QString> TableOptions(bool withShort)
-{
-    QSet<QString> names;
-    for (const OptionSpec& option : Options()) {
-        names << QStringLiteral("--") + QLatin1String(option.longName);
-        if (withShort && *option.shortName != '\0') {
-            names << QStringLiteral("-") + QLatin1String(option.shortName);
+    Names names;
+    for (const auto& m : QRegularExpression(QLatin1String(pattern), QRegularExpression::MultilineOption).globalMatch(text)) {
+        for (const QString& word : m.captured(1).remove(QLatin1Char('\\')).split(separator, Qt::SkipEmptyParts)) {
+            if (only.isNull() || word.startsWith(only)) {
+                names.insert(word.toStdString());
+            }
         }
     }
     return names;
-}
-
-QSet<QString> TableWords()
-{
-    QSet<QString> words;
-    for (const CommandSpec& command : Commands()) {
-        words << QLatin1String(command.word);
-    }
-    return words;
-}
-
-std::string Sorted(const QSet<QString>& set)
-{
-    QStringList list(set.begin(), set.end());
-    list.sort();
-    return list.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(CtlTable, HelpIsWhatUsersHaveRead)
@@ -64,35 +46,34 @@ TEST(CtlTable, HelpIsWhatUsersHaveRead)
 
 TEST(CtlTable, ManPageAndCompletionNameEveryCommandAndOptionAndNoOther)
 {
+    Names options;
+    Names words;
+    for (const OptionSpec& option : Options()) {
+        options.insert(std::string("--") + option.longName);
+        if (*option.shortName != '\0') {
+            options.insert(std::string("-") + option.shortName);
+        }
+    }
+    for (const CommandSpec& command : Commands()) {
+        words.insert(command.word);
+    }
     const QString man = SourceFile("docs/man/q42ctl.1");
     const QString completion = SourceFile("packaging/q42ctl.bash-completion");
     ASSERT_FALSE(man.isEmpty() || completion.isEmpty());
 
     // The man page: each command heads an entry of COMMANDS; options as roff writes them (\-\-dry\-run).
     const QString commands = man.section(QStringLiteral(".SH COMMANDS"), 1).section(QStringLiteral(".SH "), 0, 0);
-    EXPECT_EQ(Sorted(Matches(commands, R"re(^\.T[PQ]\n\.B[IR]? "?([a-z]+))re")), Sorted(TableWords()));
-    QSet<QString> manOptions = Matches(man, R"re((\\-\\-[a-z](?:[a-z]|\\-)*))re");
-    manOptions += Matches(man, R"re((\\-[a-zA-Z])(?![a-zA-Z\\]))re");
-    EXPECT_EQ(Sorted(manOptions), Sorted(TableOptions(true)));
+    EXPECT_EQ(Found(commands, R"re(^\.T[PQ]\n\.B[IR]? "?([a-z]+))re"), words);
+    Names manOptions = Found(man, R"re((\\-\\-[a-z](?:[a-z]|\\-)*))re");
+    manOptions.merge(Found(man, R"re((\\-[a-zA-Z])(?![a-zA-Z\\]))re"));
+    EXPECT_EQ(manOptions, options);
 
-    // The completion: the options it offers and the ones whose values it completes.
-    QSet<QString> offered;
-    for (const QString& list : Matches(completion, R"re(compgen -W "(-[^"]*)")re")) {
-        for (const QString& word : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            if (word.startsWith(QLatin1Char('-'))) {
-                offered << word;  // not $names
-            }
-        }
-    }
-    for (const QString& pattern : Matches(completion, R"re(^\s+(-[-a-zA-Z|]+)\))re")) {
-        const QStringList words = pattern.split(QLatin1Char('|'));
-        offered += QSet<QString>(words.begin(), words.end());
-    }
-    EXPECT_EQ(Sorted(offered), Sorted(TableOptions(true)));
-    const QStringList caseWords = Matches(completion, R"re(^\s+([a-z|]+)\) command=)re").values().value(0).split(QLatin1Char('|'));
-    EXPECT_EQ(Sorted(QSet<QString>(caseWords.begin(), caseWords.end())), Sorted(TableWords()));
-    const QStringList offeredWords = Matches(completion, R"re(compgen -W "([a-z][a-z ]*)")re").values().value(0).split(QLatin1Char(' '));
-    EXPECT_EQ(Sorted(QSet<QString>(offeredWords.begin(), offeredWords.end())), Sorted(TableWords()));
+    // The completion: the options it offers, those whose values it completes, and the command words.
+    Names offered = Found(completion, R"re(compgen -W "(-[^"]*)")re", QLatin1Char(' '), QLatin1Char('-'));
+    offered.merge(Found(completion, R"re(^\s+(-[-a-zA-Z|]+)\))re", QLatin1Char('|')));
+    EXPECT_EQ(offered, options);
+    EXPECT_EQ(Found(completion, R"re(^\s+([a-z|]+)\) command=)re", QLatin1Char('|')), words);
+    EXPECT_EQ(Found(completion, R"re(compgen -W "([a-z][a-z ]*)")re"), words);
 }
 
 TEST(CtlTable, CommandWordsBothWays)

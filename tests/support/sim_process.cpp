@@ -31,6 +31,16 @@ QStringList SimProcess::Logged(const QString& kind)
     return frames;
 }
 
+QString SimProcess::Commands()
+{
+    Pump(std::chrono::milliseconds(30));
+    QStringList commands;
+    for (const QString& frame : FramesReceived()) {
+        commands << frame.mid(3, 2);
+    }
+    return commands.join(' ');
+}
+
 void SimProcess::Wire(int portNumber) const
 {
     qputenv(QStringLiteral("Q42_COM%1").arg(portNumber).toLatin1().constData(), m_device.toLocal8Bit());

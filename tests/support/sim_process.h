@@ -20,6 +20,8 @@ public:
     QString Device() const { return m_device; }
     // The frames the unit logged as received (it must run with --verbose), oldest first, without CR LF.
     QStringList FramesReceived() { return Logged(QStringLiteral("got")); }
+    // The command byte of every frame received, e.g. "21 23 06", once the unit's log has reached us.
+    QString Commands();
     // The frames logged under another word ("garbled": sent at another rate than the unit's).
     QStringList Logged(const QString& kind);
 
