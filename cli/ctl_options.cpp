@@ -56,18 +56,62 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
     return {};
 }
 
+// commission: the golden FILE is read whole before any unit is waited for, and every option that
+// would make the run ambiguous is refused.
+QString ReadCommissionArguments(const QStringList& arguments, const QCommandLineParser& parser, CtlRequest& request)
+{
+    if (!arguments.isEmpty()) {
+        return QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
+    }
+    if (request.from.isEmpty() || request.from == QLatin1String("-")) {
+        return QStringLiteral("commission needs --from FILE, a file by name: its name and SHA-256 go into every record");
+    }
+    if (request.askUnitId && request.targets.size() > 1) {
+        return QStringLiteral("--ask-unit-id reads every id from one input, so it takes one -r or -p");
+    }
+    if (request.noBackup && parser.isSet(QStringLiteral("backup-dir"))) {
+        return QStringLiteral("give --backup-dir DIR or --no-backup, not both");
+    }
+    if (!request.output.isEmpty() || !request.unitId.isEmpty()) {
+        return QStringLiteral("commission writes one record a unit: it takes no -o or --unit-id (--ask-unit-id asks for each)");
+    }
+    if (parser.isSet(QStringLiteral("units"))) {
+        const auto units = WholeNumber(parser.value(QStringLiteral("units")), 1, 1000000);
+        if (!units) {
+            return QStringLiteral("units \"%1\": give a count from 1 to 1000000").arg(parser.value(QStringLiteral("units")));
+        }
+        request.units = *units;
+    }
+    const std::string problem = ReadValuesFile(request.from, request.edits);
+    if (!problem.empty()) {
+        return QString::fromStdString(problem);
+    }
+    const bool none = !request.edits.isoMinutes && std::none_of(request.edits.values.begin(), request.edits.values.end(),
+                                                                [](const std::optional<int>& v) { return v.has_value(); });
+    return none ? QStringLiteral("%1 holds no values to write").arg(request.from) : QString();
+}
+
 QString ReadCommandArguments(const QStringList& arguments, const QCommandLineParser& parser, CtlRequest& request)
 {
-    const bool setOnly = parser.isSet(QStringLiteral("from")) || request.save || request.verify || request.dryRun;
+    const bool setOnly = request.save || request.verify || request.dryRun || !request.backupFile.isEmpty() ||
+                         (parser.isSet(QStringLiteral("from")) && request.command != Command::Commission);
     if (setOnly && request.command != Command::Set) {
-        return QStringLiteral("--from, --save, --verify and --dry-run go with set");
+        return QStringLiteral("--from, --save, --verify, --dry-run and --backup go with set");
+    }
+    const bool commissionOnly = request.askUnitId || request.noBackup || request.noSave ||
+                                parser.isSet(QStringLiteral("backup-dir")) || parser.isSet(QStringLiteral("units"));
+    if (commissionOnly && request.command != Command::Commission) {
+        return QStringLiteral("--ask-unit-id, --backup-dir, --no-backup, --no-save and --units go with commission");
+    }
+    if (!request.backupFile.isEmpty() && (request.dryRun || request.targets.size() != 1)) {
+        return QStringLiteral("--backup keeps one unit's values before a set writes them: give one -r or -p, and no --dry-run");
     }
     if (request.dryRun && (request.save || request.verify)) {
         return QStringLiteral("--dry-run writes nothing, so there is nothing to save or verify");
     }
     if (request.json && request.command != Command::Get && request.command != Command::Ports &&
-        request.command != Command::Detect) {
-        return QStringLiteral("--json goes with get, ports or detect");
+        request.command != Command::Detect && request.command != Command::Commission) {
+        return QStringLiteral("--json goes with get, ports, detect or commission");
     }
     if (!request.output.isEmpty() && request.command != Command::Get) {
         return QStringLiteral("--output goes with get");
@@ -117,6 +161,8 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
                                        [](const std::optional<int>& v) { return v.has_value(); });
         return none ? QStringLiteral("set needs NAME=VALUE arguments or --from FILE") : QString();
     }
+    case Command::Commission:
+        return ReadCommissionArguments(arguments, parser, request);
     case Command::Save:
     case Command::Ports:
     case Command::Detect:
@@ -178,6 +224,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     }
     request.retries = *retries;
     request.output = parser.value(QStringLiteral("output"));
+    request.from = parser.value(QStringLiteral("from"));
+    request.backupFile = parser.value(QStringLiteral("backup"));
+    request.askUnitId = parser.isSet(QStringLiteral("ask-unit-id"));
+    request.backupDir = parser.value(QStringLiteral("backup-dir"));
+    request.noBackup = parser.isSet(QStringLiteral("no-backup"));
+    request.noSave = parser.isSet(QStringLiteral("no-save"));
     request.log = parser.value(QStringLiteral("log"));
     request.unitId = parser.value(QStringLiteral("unit-id"));
     parsed.error = ReadTargets(parser, request);

@@ -29,8 +29,16 @@ struct CtlRequest {
     bool verify = false;
     bool dryRun = false;  // set: read the unit and print what would change, writing nothing
     bool trace = false;
-    Edits edits;          // set
+    Edits edits;          // set, commission
     Selection selection;  // get
+    QString from;         // set, commission: the file the values came from
+    QString backupFile;   // set: the values read first go here, whole, before the set goes out
+    // commission
+    bool askUnitId = false;  // each unit's id from standard input
+    QString backupDir;       // where each unit's values are kept before it is written
+    bool noBackup = false;
+    bool noSave = false;
+    int units = 0;  // stop after this many units in all; 0: until stopped
 };
 
 struct ParsedCommandLine {

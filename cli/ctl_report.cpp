@@ -32,6 +32,11 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
             messages << QStringLiteral("%1: --dry-run: nothing was written; set without it makes these changes")
                             .arg(session.Label());
         }
+        if (session.WriteAcknowledged() && session.Status() == ExitStatus::Done && !request.save) {
+            messages << QStringLiteral("%1: the unit keeps the values written only until it loses power; 'q42ctl %2 "
+                                       "save' makes it keep them")
+                            .arg(session.Label(), TargetOption(session.Given()));
+        }
     }
     return data;
 }

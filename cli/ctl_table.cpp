@@ -9,7 +9,7 @@ namespace {
 
 constexpr CommandSpec kCommands[] = {
     {Command::Get, "get"}, {Command::Set, "set"}, {Command::Save, "save"}, {Command::Ports, "ports"},
-    {Command::Detect, "detect"},
+    {Command::Detect, "detect"}, {Command::Commission, "commission"},
 };
 
 constexpr CommandForm kForms[] = {
@@ -18,12 +18,18 @@ constexpr CommandForm kForms[] = {
     {Command::Set, "set NAME=VALUE... [--save] [--verify]\nset --from FILE [--save] [--verify]",
      "write values; the others are read from the unit first\nand written back unchanged; prints what changed"},
     {Command::Set, "set ... --dry-run", "print what the set would change; send only the query"},
+    {Command::Set, "set --from BACKUP --save --verify", "restore the values a backup holds"},
     {Command::Save, "save", "make the unit keep its values"},
     {Command::Ports, "ports [--json]",
      "list the serial devices present: the port number that\nreaches each, its USB ids, serial number and by-id name"},
     {Command::Detect, "detect [--json]",
      "find the devices (-r, else every device present) and the\nrate (-s, else 57600 then 9600) a unit answers on; sends\n"
      "each device tried the read-only query, nothing else"},
+    {Command::Commission,
+     "commission --from FILE [--ask-unit-id] [--backup-dir DIR | --no-backup]\n"
+     "           [--no-save] [--units N] [--json]",
+     "bring up one unit after another on each device: wait for\na unit, back its values up, write FILE's values that\n"
+     "differ, read them back, save; one PASS or FAIL record a\nunit; ends at Ctrl-C, end of input or after N units"},
 };
 
 constexpr OptionSpec kOptions[] = {
@@ -37,7 +43,7 @@ constexpr OptionSpec kOptions[] = {
      "send a frame that got no answer again, up to N times (0-10,\ndefault 0); the query, the set and the save are each "
      "safe to\nrepeat: the same set twice leaves the unit as once"},
     {"", "trace", "", "", "write every frame sent and every piece received, with the time\nin ms and the device, to standard error"},
-    {"", "json", "", "", "get, ports, detect: print JSON"},
+    {"", "json", "", "", "get, ports, detect: print JSON; commission: one JSON object a unit"},
     {"o", "output", "FILE", "",
      "get: write the values to FILE instead, replacing it whole and only\nwhen every unit answered; otherwise FILE stays as "
      "it was"},
@@ -49,6 +55,15 @@ constexpr OptionSpec kOptions[] = {
     {"", "verify", "", "", "set: read the values back and compare"},
     {"", "dry-run", "", "",
      "set: read the unit and print what the set would change, then\nstop: only the read-only query is sent"},
+    {"", "backup", "FILE", "",
+     "set: write the values read before the set to FILE, whole, before\nthe set goes out"},
+    {"", "ask-unit-id", "", "",
+     "commission: ask for each unit's id (a barcode scanner types it)\non standard error and read it from standard input"},
+    {"", "backup-dir", "DIR", "",
+     "commission: keep each unit's backup in DIR (default: backups in\nq42ctl's data folder)"},
+    {"", "no-backup", "", "", "commission: keep no backups"},
+    {"", "no-save", "", "", "commission: write and verify, but leave the save out"},
+    {"", "units", "N", "", "commission: stop after N units in all"},
     {"h", "help", "", "", "show this text"},
     {"V", "version", "", "", "show the version"},
 };
@@ -66,12 +81,14 @@ constexpr char kUsageTail[] =
     "\n"
     "Exit status: 0 done; 2 bad usage or value, nothing sent; 3 the port cannot be opened;\n"
     "4 no answer, or an answer that cannot be read, within the timeout (detect: no unit\n"
-    "answered); 5 --verify found a difference; 6 standard output or -o FILE could not\n"
-    "be written. With several devices, the highest of their statuses.\n"
+    "answered); 5 --verify found a difference; 6 standard output, -o FILE, a backup or\n"
+    "the log could not be written. With several devices, the highest of their statuses;\n"
+    "commission: 0 when every unit passed, else the highest status of a unit that failed.\n"
     "\n"
-    "Example, copying one unit to another:\n"
+    "Example, copying one unit to another, then bringing up a row of units:\n"
     "  q42ctl -r /dev/ttyUSB0 get --json -o unit.json\n"
-    "  q42ctl -r /dev/ttyUSB1 set --from unit.json --save --verify\n";
+    "  q42ctl -r /dev/ttyUSB1 set --from unit.json --save --verify\n"
+    "  q42ctl -r /dev/ttyUSB1 commission --from unit.json --ask-unit-id --log bench.log\n";
 
 // The columns --help's descriptions start at.
 constexpr int kCommandColumn = 31;

@@ -12,7 +12,7 @@
 
 namespace q42::ctl {
 
-enum class Command { Get, Set, Save, Ports, Detect };
+enum class Command { Get, Set, Save, Ports, Detect, Commission };
 
 struct CommandSpec {
     Command command;
@@ -40,7 +40,7 @@ std::span<const OptionSpec> Options();
 
 const char* CommandWord(Command command);
 std::optional<Command> CommandNamed(const QString& word);
-// "get, set, save, ports or detect", for a message.
+// "get, set, save, ports, detect or commission", for a message.
 QString CommandWordList();
 
 // The options as QCommandLineParser takes them.

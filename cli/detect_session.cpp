@@ -9,7 +9,6 @@ DetectSession::DetectSession(const DetectTask& task, const Target& target, const
     , m_target(target)
     , m_exchange(trace)
 {
-    m_exchange.SetLabel(TargetLabel(target));
 }
 
 void DetectSession::Start()

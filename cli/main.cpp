@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // q42ctl: reads, writes, saves and copies VARNEK-Q42 settings from a terminal or a script.
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +12,12 @@
 #include <memory>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "backup_file.h"
+#include "commission_run.h"
 #include "ctl_options.h"
 #include "ctl_report.h"
 #include "detect_session.h"
@@ -58,6 +67,7 @@ UnitTask UnitTaskOf(const CtlRequest& request)
     task.write = !request.dryRun;
     task.save = request.save;
     task.verify = request.verify;
+    task.backupFile = request.backupFile;
     return task;
 }
 
@@ -69,6 +79,47 @@ DetectTask DetectTaskOf(const CtlRequest& request)
     }
     task.timing = {request.timeoutMs, request.retries};
     return task;
+}
+
+// A terminal that shows colour: never a pipe or a file, never with NO_COLOR set.
+bool ColourTerminal()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return ::isatty(STDOUT_FILENO) != 0 && qEnvironmentVariableIsEmpty("NO_COLOR") &&
+           qEnvironmentVariable("TERM") != QLatin1String("dumb");
+#endif
+}
+
+// commission: the backups' folder is proved writable and the golden file's digest taken before any
+// unit is waited for; a problem is bad usage, with nothing sent.
+ExitStatus Commission(const CtlRequest& request, const LineTrace& trace)
+{
+    CommissionSetup setup;
+    setup.task = {request.baud, {request.timeoutMs, request.retries}, request.edits,
+                  request.noBackup ? QString() : request.backupDir.isEmpty() ? DefaultBackupDir() : request.backupDir,
+                  !request.noSave};
+    if (!setup.task.backupDir.isEmpty()) {
+        if (const QString problem = PrepareBackupDir(setup.task.backupDir); !problem.isEmpty()) {
+            std::fprintf(stderr, "q42ctl: %s; nothing was sent (--backup-dir DIR chooses another)\n", qPrintable(problem));
+            return ExitStatus::BadUsage;
+        }
+    }
+    QFile golden(request.from);
+    if (!golden.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "q42ctl: %s: cannot be read: %s\n", qPrintable(request.from), qPrintable(golden.errorString()));
+        return ExitStatus::BadUsage;
+    }
+    setup.golden = {QFileInfo(request.from).fileName(),
+                    QString::fromLatin1(QCryptographicHash::hash(golden.readAll(), QCryptographicHash::Sha256).toHex())};
+    setup.targets = request.targets;
+    setup.log = request.log;
+    setup.askUnitId = request.askUnitId;
+    setup.units = request.units;
+    setup.json = request.json;
+    setup.colour = !request.json && ColourTerminal();
+    return RunCommission(setup, trace);
 }
 
 // Values lost on a full disk must not pass for success: flushes standard output and returns
@@ -176,6 +227,7 @@ int main(int argc, char** argv)
     // A file that cannot be written is bad usage, found before anything is sent: exit status 2 keeps
     // meaning that the unit was not touched.
     for (const QString& problem : {request.output.isEmpty() ? QString() : CheckOutputFile(request.output),
+                                   request.backupFile.isEmpty() ? QString() : CheckOutputFile(request.backupFile),
                                    request.log.isEmpty() ? QString() : CheckLogFile(request.log)}) {
         if (!problem.isEmpty()) {
             std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
@@ -185,6 +237,9 @@ int main(int argc, char** argv)
     const LineTrace trace(request.trace);
     if (request.command == Command::Ports) {
         return static_cast<int>(FlushOutput(PrintPortList(request)));
+    }
+    if (request.command == Command::Commission) {
+        return static_cast<int>(FlushOutput(Commission(request, trace)));
     }
     if (request.command == Command::Detect) {
         QList<Target> targets = request.targets;

@@ -27,9 +27,28 @@ bool Fits(const UnitStep& step, const UnitAnswer& answer)
     return step.WaitsForSettings() ? answer.CarriesEveryValue() : answer.kind == AnswerKind::Acknowledged;
 }
 
-ExchangeFailure LineFailure(const CommError& e)
+ExchangeFailure Ended(ExchangeError error, int attempts, bool heard)
 {
-    return {ExchangeError::Line, e.Kind(), QString::fromStdString(e.what()), e.ListsPorts(), 0, false};
+    ExchangeFailure failure;
+    failure.error = error;
+    failure.attempts = attempts;
+    failure.heard = heard;
+    return failure;
+}
+
+ExchangeFailure LineFailure(CommErrorKind kind, const QString& text, int attempts, bool heard)
+{
+    ExchangeFailure failure = Ended(ExchangeError::Line, attempts, heard);
+    failure.lineKind = kind;
+    failure.text = text;
+    return failure;
+}
+
+ExchangeFailure LineFailure(const CommError& e, int attempts, bool heard)
+{
+    ExchangeFailure failure = LineFailure(e.Kind(), QString::fromStdString(e.what()), attempts, heard);
+    failure.listsPorts = e.ListsPorts();
+    return failure;
 }
 
 }  // namespace
@@ -42,7 +61,6 @@ UnitExchange::UnitExchange(const LineTrace& trace, QObject* parent)
     connect(&m_comm, &CMSComm::OnComm, this, &UnitExchange::handleComm);
     // Restarted for each attempt; a coarse timer may end the wait up to 5% early.
     m_deadline.setTimerType(Qt::PreciseTimer);
-    m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &UnitExchange::handleDeadline);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kQuietTicks * kReceiveTickMs);
@@ -55,9 +73,8 @@ std::optional<ExchangeFailure> UnitExchange::Open(const UnitLine& line)
     try {
         OpenUnitLine(m_comm, line);
     } catch (const CommError& e) {
-        return LineFailure(e);
+        return LineFailure(e, 0, false);
     }
-    m_receive.InitReceive();
     return std::nullopt;
 }
 
@@ -90,7 +107,7 @@ UnitReply* UnitExchange::Send(const UnitStep& step, const StepTiming& timing)
 void UnitExchange::Cancel()
 {
     if (m_pending) {
-        fail({ExchangeError::Cancelled, CommErrorKind::Other, {}, false, m_attempt, m_heard});
+        fail(Ended(ExchangeError::Cancelled, m_attempt, m_heard));
     }
 }
 
@@ -108,10 +125,7 @@ void UnitExchange::sendFrame()
     } catch (const CommError& e) {
         // A write that fails may first have reported the device gone, which ended the step already.
         if (m_pending) {
-            ExchangeFailure failure = LineFailure(e);
-            failure.attempts = m_attempt;
-            failure.heard = m_heard;
-            fail(failure);
+            fail(LineFailure(e, m_attempt, m_heard));
         }
         return;
     }
@@ -124,9 +138,8 @@ void UnitExchange::handleComm()
 {
     const int kind = DeliverCommEvent(m_comm, m_receive);
     if (kind == CMSComm::comEvDeviceLost) {
-        m_settle.stop();
         if (m_pending) {
-            fail({ExchangeError::Line, CommErrorKind::DeviceLost, m_comm.EventDescription(), false, m_attempt, m_heard});
+            fail(LineFailure(CommErrorKind::DeviceLost, m_comm.EventDescription(), m_attempt, m_heard));
         }
         return;
     }
@@ -172,18 +185,14 @@ void UnitExchange::handleLineSettled()
         return;  // no next step yet; the one that comes sends at once
     }
     m_sendWaitsForQuiet = false;
-    if (m_receive.Buffer().count > 0) {
-        m_trace.Note(m_label, QStringLiteral("dropped  %1 bytes that came after the answer to a frame sent again")
-                                  .arg(m_receive.Buffer().count));
+    if (const std::uint32_t held = m_receive.Buffer().count) {
+        m_trace.Note(m_label, QStringLiteral("dropped  %1 bytes that came after the answer to a frame sent again").arg(held));
     }
     beginStep();
 }
 
 void UnitExchange::handleDeadline()
 {
-    if (!m_pending) {
-        return;
-    }
     if (m_attempt <= m_timing.retries) {
         ++m_attempt;
         m_trace.Note(m_label, QStringLiteral("no answer within %1 ms: the same frame again, attempt %2 of %3")
@@ -193,12 +202,12 @@ void UnitExchange::handleDeadline()
         sendFrame();
         return;
     }
-    fail({ExchangeError::Timeout, CommErrorKind::Other, {}, false, m_attempt, m_heard});
+    fail(Ended(ExchangeError::Timeout, m_attempt, m_heard));
 }
 
 void UnitExchange::fail(ExchangeFailure failure)
 {
-    m_deadline.stop();
+    m_deadline.stop();  // the one place a wait ends without an answer: a late expiry never reaches a step
     m_sendWaitsForQuiet = false;
     m_pending->m_failure = std::move(failure);
     finishPending();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "unit_session.h"
 
+#include "run_files.h"
+
 namespace q42::ctl {
 
 UnitSession::UnitSession(const UnitTask& task, const Target& target, const LineTrace& trace, QObject* parent)
@@ -9,7 +11,6 @@ UnitSession::UnitSession(const UnitTask& task, const Target& target, const LineT
     , m_target(target)
     , m_exchange(trace)
 {
-    m_exchange.SetLabel(TargetLabel(target));
     switch (task.kind) {
     case UnitTask::Kind::Get:
         m_steps = {Step::ReadBefore};
@@ -83,6 +84,14 @@ void UnitSession::stepAnswered()
     if (m_step == Step::ReadBefore && m_task.kind == UnitTask::Kind::Set) {
         m_before = *m_read;
         m_written = Apply(m_task.edits, m_before);
+        // Kept whole before the first byte of the set goes out, so the old values can always come back.
+        if (!m_task.backupFile.isEmpty()) {
+            if (const QString problem = ReplaceFile(m_task.backupFile, FormatJson(ValuesJson(m_before, {})));
+                !problem.isEmpty()) {
+                finish(ExitStatus::OutputLost, QStringLiteral("%1: nothing was written to the unit, since %2").arg(Label(), problem));
+                return;
+            }
+        }
     }
     m_writeAcknowledged = m_writeAcknowledged || m_step == Step::Write;
     m_saved = m_saved || m_step == Step::Save;

@@ -28,6 +28,7 @@ struct UnitTask {
     bool write = true;   // Set: false reads and works out the changes only (a dry run)
     bool save = false;   // Set: save after writing
     bool verify = false; // Set: read back and compare at the end
+    QString backupFile;  // Set: the values read go here, whole, before the set goes out
 };
 
 class UnitSession : public QObject {

@@ -11,6 +11,15 @@ QString TargetLabel(const Target& target)
     return target.device.isEmpty() ? PortName(target.portNumber) : target.device;
 }
 
+QString TargetOption(const Target& target)
+{
+    if (target.device.isEmpty()) {
+        return QStringLiteral("-p %1").arg(target.portNumber);
+    }
+    return target.device.contains(QLatin1Char(' ')) ? QStringLiteral("-r '%1'").arg(target.device)
+                                                    : QStringLiteral("-r %1").arg(target.device);
+}
+
 QString LineProblemText(const ExchangeFailure& failure)
 {
     return failure.listsPorts ? failure.text + QStringLiteral(" To use one, give its number with -p (12 or COM12 for COM12).")
@@ -26,7 +35,7 @@ std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& targ
                                                  NamesSerialNumber(target.device) ? SystemSerialDevices()
                                                                                   : QList<SerialDeviceInfo>());
         if (!choice.problem.isEmpty()) {
-            return OpenProblem{ExitStatus::CannotOpen, choice.problem};
+            return OpenProblem{ExitStatus::CannotOpen, choice.problem, true};
         }
         if (choice.device != target.device) {
             exchange.SetLabel(QStringLiteral("%1 (%2)").arg(target.device, choice.device));
@@ -34,7 +43,8 @@ std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& targ
         line.device = choice.device;
     }
     if (const auto failure = exchange.Open(line)) {
-        return OpenProblem{ExitStatusOf(failure->lineKind), LineProblemText(*failure)};
+        return OpenProblem{ExitStatusOf(failure->lineKind), LineProblemText(*failure),
+                           failure->lineKind == CommErrorKind::NotFound};
     }
     if (target.device.isEmpty()) {
         exchange.SetLabel(QStringLiteral("%1 (%2)").arg(exchange.PortLabel(), exchange.Device()));

@@ -21,10 +21,14 @@ struct Target {
 // How messages name a unit before its device is opened: the device as given, or COMn.
 QString TargetLabel(const Target& target);
 
+// How a command line names the target again, for a command to suggest: "-r /dev/ttyUSB0", "-p 3".
+QString TargetOption(const Target& target);
+
 // What went wrong at the open, worded for q42ctl, and what it means for the exit status.
 struct OpenProblem {
     ExitStatus status = ExitStatus::CannotOpen;
     QString text;
+    bool absent = false;  // no such device, or no adapter with that serial number: it may be plugged in later
 };
 
 // The words for a failure of the line, with q42ctl's way to another port where the text lists

@@ -83,6 +83,38 @@ std::string AnswerWithFaults(const std::vector<std::uint8_t>& payload, const Sim
     return Garbage(o.garbageBytes) + (o.leftoverAck ? ">06\r\n" : "") + (o.noiseOnly ? std::string() : text);
 }
 
+// What --control commands change while the unit runs.
+struct LineControl {
+    bool silent = false;  // no unit on the line: frames are heard by nobody
+    std::string fault;    // of the unit now on the line
+    std::string input;    // a command line still arriving
+};
+
+// Takes the commands that have come on standard input; false once it has closed.
+bool ReadControl(LineControl& control, q42::sim::UnitModel& unit, const SimOptions& o)
+{
+    char buf[256];
+    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n <= 0) {
+        return false;
+    }
+    control.input.append(buf, static_cast<std::size_t>(n));
+    for (std::size_t end; (end = control.input.find('\n')) != std::string::npos;) {
+        const std::string command = control.input.substr(0, end);
+        control.input.erase(0, end + 1);
+        Log(o, "control", command);
+        int number = 0;
+        char fault[32] = "";
+        if (command == "silent") {
+            control.silent = true;
+        } else if (std::sscanf(command.c_str(), "unit %d %31s", &number, fault) >= 1) {
+            unit.BecomeUnit(number);
+            control = {false, fault, control.input};
+        }
+    }
+    return true;
+}
+
 bool WriteAll(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -175,10 +207,18 @@ int Run(const SimOptions& o)
         return 0;
     };
 
+    LineControl control;
+    bool controlOpen = o.control;
     while (!g_stop) {
-        pollfd pfd{master, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, 200);
+        pollfd pfd[2] = {{master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const int ready = ::poll(pfd, controlOpen ? 2 : 1, 200);
         if (ready <= 0) {
+            continue;
+        }
+        if (controlOpen && (pfd[1].revents & (POLLIN | POLLHUP)) != 0) {
+            controlOpen = ReadControl(control, unit, o);
+        }
+        if ((pfd[0].revents & POLLIN) == 0) {
             continue;
         }
         char buf[512];
@@ -206,11 +246,19 @@ int Run(const SimOptions& o)
             if (o.hangupAfter == 0) {
                 return hangUp();
             }
-            const auto answer = o.forgetSets ? q42::sim::UnitModel(unit).Answer(line) : unit.Answer(line);
+            const bool isSet = line.compare(0, 5, ":FF23") == 0;
+            const bool isSave = line.compare(0, 5, ":FF06") == 0;
+            if (control.silent || (isSave && control.fault == "silent-at-save")) {
+                Log(o, "not answering", line);
+                continue;
+            }
+            const bool forget = o.forgetSets || control.fault == "forget-sets";
+            const auto answer = forget ? q42::sim::UnitModel(unit).Answer(line) : unit.Answer(line);
             if (!answer || o.noAnswer) {
                 Log(o, answer ? "not answering" : "not understood", line);
                 continue;
             }
+            control.silent = isSet && control.fault == "silent-after-set";
             std::string text = AnswerWithFaults(*answer, o);
             ++answered;
             if (std::find(o.loseAnswers.begin(), o.loseAnswers.end(), static_cast<std::size_t>(answered)) !=

@@ -38,6 +38,10 @@ const char kSimUsage[] =
     "  --hangup-after N   close the line after answering N frames\n"
     "  --hangup-at-byte K with --hangup-after: cut that last answer after K bytes\n"
     "Other:\n"
+    "  --control          take commands on standard input, one a line, as a bench moves its\n"
+    "                     cable: 'silent' (no unit on the line), 'unit N' (another unit:\n"
+    "                     the factory values with L9 ATT_DL 10 + N), 'unit N FAULT' with\n"
+    "                     FAULT forget-sets, silent-after-set or silent-at-save\n"
     "  --verbose          log every frame to standard error\n"
     "  --timestamps       print 'sent <ns>' (CLOCK_MONOTONIC) on standard output when an\n"
     "                     answer's last byte is on the line\n"
@@ -118,6 +122,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args)
             o.forgetSets = true;
         } else if (a == "--strict-baud") {
             o.strictBaud = true;
+        } else if (a == "--control") {
+            o.control = true;
         } else if (a == "--verbose") {
             o.verbose = true;
         } else if (a == "--timestamps") {

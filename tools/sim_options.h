@@ -29,6 +29,7 @@ struct SimOptions {
     std::optional<std::size_t> hangupAtByte;
     bool crOnly = false;
     bool twice = false;
+    bool control = false;     // commands on standard input change the unit on the line
     bool verbose = false;
     bool timestamps = false;  // print the monotonic time of each answer's last byte
     bool help = false;

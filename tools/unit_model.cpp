@@ -11,10 +11,17 @@ constexpr std::uint8_t kAckByte = 0x00;
 
 UnitModel::UnitModel()
 {
+    BecomeUnit(0);
+}
+
+void UnitModel::BecomeUnit(int n)
+{
     // Plausible factory values: 2 hours, modest attenuation, no ISO adjustment, sleep off,
     // SMART on, both power amplifiers on.
     const std::uint16_t defaults[kParameterCount] = {120, 10, 10, 12, 12, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1};
     std::copy(std::begin(defaults), std::end(defaults), m_values.begin());
+    m_values[1] = static_cast<std::uint16_t>((10 + n) & 0xFF);  // row 1: L9 ATT_DL
+    m_saves = 0;
 }
 
 std::optional<std::vector<std::uint8_t>> UnitModel::Answer(const std::string& line)

@@ -20,6 +20,9 @@ public:
     // nothing for a line the unit does not understand.
     std::optional<std::vector<std::uint8_t>> Answer(const std::string& line);
 
+    // Another unit on the line: the factory values, with L9 ATT_DL 10 + n.
+    void BecomeUnit(int n);
+
     // The stored value bytes of each parameter row, low byte first.
     const std::array<std::uint16_t, kParameterCount>& Values() const { return m_values; }
     int SaveCount() const { return m_saves; }

@@ -110,6 +110,13 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          "retries \"11\": give a count from 0 to 10", ""},
         {"bad value: nothing sent", {}, {"-r", "{dev}", "set", "l9_att_dl=12abc"}, 2, "", "L9 ATT_DL=12abc: not a whole number", ""},
         {"missing device", {}, {"-r", "/dev/q42-no-such-device", "get"}, 3, "", "/dev/q42-no-such-device: the device does not exist", ""},
+        {"commission: a bad value in FILE, nothing sent", {}, {"-r", "{dev}", "commission", "--from", "{bad}"}, 2, "",
+         "L9 ATT_DL=300: out of range", ""},
+        {"commission: a FILE that is not there", {}, {"-r", "{dev}", "commission", "--from", "/nonexistent/unit.json"}, 2, "",
+         "/nonexistent/unit.json", ""},
+        {"commission: a backup folder that cannot be written", {},
+         {"-r", "{dev}", "commission", "--from", "{file}", "--backup-dir", "/proc/q42"}, 2, "",
+         "q42ctl: /proc/q42: the backup folder cannot be made; nothing was sent (--backup-dir DIR chooses another)\n", ""},
         {"no adapter with this serial number", {}, {"-r", "serial:Q42-NONE", "get"}, 3, "",
          "serial:Q42-NONE: no adapter has this serial number; ", ""},
         {"not a serial device", {}, {"-r", "/dev/null", "get"}, 3, "", "/dev/null: the device is not a serial device", ""},
@@ -134,12 +141,17 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         "L7 ATT_UL": 12, "L9 DL ISO ADJ": 0, "L9 UL ISO ADJ": 0, "L7 DL ISO ADJ": 7, "L7 UL ISO ADJ": 0,
         "SMART Switch": "ON", "Sleep Mode": "OFF", "L9_PA_SW": "OFF", "L7_PA_SW": "ON"})");
     copy.close();
+    QFile bad(dir.filePath("bad.json"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("L9_ATT_DL=300\n");
+    bad.close();
     for (const auto& c : cases) {
         SimProcess sim(QStringList{"--verbose"} + c.simOptions);
         ASSERT_TRUE(sim.Started()) << c.name;
         sim.Wire(3);
         sim.Wire(8);
-        const CtlRun run = RunCtl(QStringList(c.args).replaceInStrings("{dev}", sim.Device()).replaceInStrings("{file}", copy.fileName()));
+        const CtlRun run = RunCtl(QStringList(c.args).replaceInStrings("{dev}", sim.Device()).replaceInStrings("{file}", copy.fileName())
+                                      .replaceInStrings("{bad}", bad.fileName()));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err.toStdString();
         EXPECT_EQ(run.out.toStdString(), c.out) << c.name;
         const QStringList parts = QString::fromUtf8(c.err).replace("{dev}", sim.Device()).split("||");

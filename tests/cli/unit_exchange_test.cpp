@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "sim_process.h"
 #include "unit_exchange.h"
@@ -84,7 +85,7 @@ TEST(UnitExchange, EachStepComesToItsAnswerOrATypedFailure)
         if (c.step.WaitsForSettings() && sent.reply->Answer()) {
             EXPECT_EQ(sent.reply->Answer()->values, Factory()) << c.name;
         }
-        EXPECT_EQ(sim.Commands(), c.commands) << c.name;
+        EXPECT_EQ(sim.Commands().toStdString(), c.commands) << c.name;
         if (c.error == ExchangeError::Line) {
             EXPECT_EQ(failure.lineKind, CommErrorKind::DeviceLost) << c.name;
             EXPECT_TRUE(failure.text.startsWith(sim.Device() + ": the device " + sim.Device() + " went away")) << failure.text.toStdString();
@@ -99,7 +100,7 @@ TEST(UnitExchange, EachStepComesToItsAnswerOrATypedFailure)
 // next frame waits for the line to be quiet, so that answer is never taken for the next step's.
 TEST(UnitExchange, AfterARetriedStepTheNextFrameWaitsForQuiet)
 {
-    SimProcess sim({"--verbose", "--delay-ms", "450", "--delay-only", "1"});
+    SimProcess sim({"--verbose", "--delay-ms", "450", "--delay-only", "1", "--lose-answer", "3"});
     const LineTrace quiet(false);
     UnitExchange exchange(quiet);
     ASSERT_FALSE(exchange.Open({1, sim.Device(), 57600}).has_value());
@@ -107,33 +108,50 @@ TEST(UnitExchange, AfterARetriedStepTheNextFrameWaitsForQuiet)
     EXPECT_EQ(set.reply->Failure().attempts, 2);
     QElapsedTimer sinceSet;
     sinceSet.start();
-    const Sent save = SendAndWait(exchange, UnitStep::Save(), {300, 0});
+    // The save's first answer is lost too: sent again, answered, and nothing after it.
+    const Sent save = SendAndWait(exchange, UnitStep::Save(), {300, 1});
     EXPECT_EQ(save.reply->Failure().error, ExchangeError::NoError);
-    EXPECT_EQ(save.reply->Failure().attempts, 1);
+    EXPECT_EQ(save.reply->Failure().attempts, 2);
     // The second acknowledgement of the set comes a few ms after the first; taken for the save's, the
     // save would end at once. A quiet gap of 200 ms lies between them.
     EXPECT_GE(sinceSet.elapsed(), 150);
-    EXPECT_EQ(sim.Commands(), "23 23 06");
+    Pump(std::chrono::milliseconds(400));  // a quiet gap after the save, with no frame waiting for it
+    EXPECT_EQ(sim.Commands().toStdString(), "23 23 06 06");
 }
 
-TEST(UnitExchange, CancelFinishesThePendingStepLaterNotInsideTheCall)
+// A step ends once: answered, or cancelled by Cancel, Close or the next Send; never inside the call.
+TEST(UnitExchange, EveryStepFinishesOnceAndNeverInsideTheCallThatEndsIt)
 {
-    SimProcess sim({"--verbose", "--no-answer"});
+    SimProcess sim({"--verbose", "--lose-answer", "1"});
     const LineTrace quiet(false);
     UnitExchange exchange(quiet);
     ASSERT_FALSE(exchange.Open({1, sim.Device(), 57600}).has_value());
-    std::unique_ptr<UnitReply> reply(exchange.Send(UnitStep::Query(), {5000, 3}));
-    int finished = 0;
-    QObject::connect(reply.get(), &UnitReply::finished, [&finished] { ++finished; });
-    Pump(std::chrono::milliseconds(50));
+    const Sent query = SendAndWait(exchange, UnitStep::Query(), {150, 1});  // retried, so the next waits for quiet
+    std::vector<std::unique_ptr<UnitReply>> replies;
+    std::vector<int> finished(3, 0);
+    const auto send = [&](const UnitStep& step, const StepTiming& timing) {
+        replies.emplace_back(exchange.Send(step, timing));
+        const std::size_t i = replies.size() - 1;
+        QObject::connect(replies.back().get(), &UnitReply::finished, [&finished, i] { ++finished[i]; });
+    };
+    send(UnitStep::Save(), {150, 3});  // waits for quiet
     exchange.Cancel();
-    EXPECT_TRUE(reply->IsFinished());
-    EXPECT_EQ(finished, 0) << "a reply never finishes inside the call that ends it";
-    ASSERT_TRUE(WaitFor([&] { return finished == 1; }));
-    EXPECT_EQ(reply->Failure().error, ExchangeError::Cancelled);
-    Pump(std::chrono::milliseconds(100));
-    EXPECT_EQ(sim.Commands(), "21") << "no attempt after the cancel";
-    EXPECT_TRUE(exchange.IsOpen());
+    send(UnitStep::Query(), {150, 3});
+    send(UnitStep::Query(), {150, 3});  // cancels the one before
+    exchange.Close();
+    EXPECT_TRUE(replies[0]->IsFinished() && replies[1]->IsFinished() && replies[2]->IsFinished());
+    EXPECT_EQ(finished, std::vector<int>({0, 0, 0})) << "a reply never finishes inside the call that ends it";
+    Pump(std::chrono::milliseconds(500));  // past every deadline and quiet gap
+    EXPECT_EQ(finished, std::vector<int>({1, 1, 1}));
+    EXPECT_EQ(query.finishedSignals, 1);
+    for (const auto& reply : replies) {
+        EXPECT_EQ(reply->Failure().error, ExchangeError::Cancelled);
+    }
+    EXPECT_EQ(sim.Commands().toStdString(), "21 21") << "each later step waited for quiet and was ended first";
+    EXPECT_FALSE(exchange.IsOpen());
+    const Sent closed = SendAndWait(exchange, UnitStep::Save(), {150, 0});
+    EXPECT_EQ(closed.reply->Failure().lineKind, CommErrorKind::NotOpen) << closed.reply->Failure().text.toStdString();
+    EXPECT_EQ(closed.reply->Failure().attempts, 1);
 }
 
 // detect's and a commissioning loop's needs: another rate on the same device, and a device gone.
@@ -155,6 +173,8 @@ TEST(UnitExchange, ReopensAtTheOtherRateAndReportsADeviceThatIsGone)
     const auto reopened = exchange.Open({1, device, 9600});
     ASSERT_TRUE(reopened.has_value());
     EXPECT_EQ(reopened->lineKind, CommErrorKind::NotFound) << reopened->text.toStdString();
+    EXPECT_EQ(reopened->attempts, 0) << "no frame went out";
+    EXPECT_FALSE(reopened->heard);
     EXPECT_FALSE(exchange.IsOpen());
 }
 

@@ -25,6 +25,9 @@ public:
     // The frames logged under another word ("garbled": sent at another rate than the unit's).
     QStringList Logged(const QString& kind);
 
+    // A command for a unit started with --control: "silent", "unit 2", "unit 3 forget-sets".
+    void Control(const QString& command) { m_process.write((command + '\n').toUtf8()); m_process.waitForBytesWritten(); }
+
     // Points port number n at this unit through Q42_COM<n>.
     void Wire(int portNumber = 1) const;
 

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "unit_record.h"
+
+#include <QJsonArray>
+#include <QStringList>
+
+#include "value_text.h"
+
+namespace q42::ctl {
+
+namespace {
+
+QString Quoted(const QString& text)
+{
+    return text.contains(QLatin1Char(' ')) ? QLatin1Char('\'') + text + QLatin1Char('\'') : text;
+}
+
+std::vector<Change> ChangesMade(const UnitRecord& record)
+{
+    return record.setAcknowledged ? Changes(record.before, record.written) : std::vector<Change>{};
+}
+
+QString StepWords(const QString& step)
+{
+    return step == QLatin1String("read-back") ? QStringLiteral("the read-back") : QStringLiteral("the ") + step;
+}
+
+}  // namespace
+
+QString RestoreCommand(const QString& station, const QString& backupPath)
+{
+    return QStringLiteral("q42ctl -r %1 set --from %2 --save --verify").arg(Quoted(station), Quoted(backupPath));
+}
+
+QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
+{
+    QJsonArray changes;
+    for (const Change& change : ChangesMade(record)) {
+        changes.append(ChangeJson(change));
+    }
+    QJsonObject json{
+        {QStringLiteral("time"), record.time.toUTC().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("version"), QStringLiteral(Q42_VERSION)},
+        {QStringLiteral("command"), QStringLiteral("commission")},
+        {QStringLiteral("result"), record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
+        {QStringLiteral("status"), static_cast<int>(record.status)},
+        {QStringLiteral("station"), record.station},
+        {QStringLiteral("device"), record.device},
+        {QStringLiteral("unit"), record.unitId.isEmpty() ? QJsonValue() : QJsonValue(record.unitId)},
+        {QStringLiteral("baud"), record.baud},
+        {QStringLiteral("values_before"), ValuesJson(record.before, {})},
+        {QStringLiteral("changes"), changes},
+        {QStringLiteral("set_sent"), record.setSent},
+        {QStringLiteral("set_acknowledged"), record.setAcknowledged},
+        {QStringLiteral("verified"), record.verified},
+        {QStringLiteral("saved"), record.saved},
+        {QStringLiteral("backup"), record.backupPath.isEmpty() ? QJsonValue() : QJsonValue(record.backupPath)},
+        {QStringLiteral("golden"), QJsonObject{{QStringLiteral("file"), golden.name}, {QStringLiteral("sha256"), golden.sha256}}},
+    };
+    if (!record.adapter.isEmpty()) {
+        json.insert(QStringLiteral("adapter"), record.adapter);
+    }
+    if (!record.Passed()) {
+        json.insert(QStringLiteral("failed_step"), record.failedStep);
+        json.insert(QStringLiteral("message"), record.message);
+        if (!record.backupPath.isEmpty()) {
+            json.insert(QStringLiteral("restore"), RestoreCommand(record.station, record.backupPath));
+        }
+    }
+    return json;
+}
+
+QString RecordLine(const UnitRecord& record)
+{
+    QStringList parts{record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL"), record.station,
+                      QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : Quoted(record.unitId))};
+    if (!record.Passed()) {
+        parts << QStringLiteral("failed at %1%2").arg(StepWords(record.failedStep),
+                                                     record.setAcknowledged ? QStringLiteral(" after the set was acknowledged")
+                                                                            : QString());
+    }
+    QStringList changes;
+    for (const Change& change : ChangesMade(record)) {
+        changes << QString::fromStdString(ChangeLine(change));
+    }
+    parts << QStringLiteral("changes: ") + (changes.isEmpty() ? QStringLiteral("none") : changes.join(QStringLiteral(", ")));
+    if (!record.backupPath.isEmpty()) {
+        parts << QStringLiteral("backup=") + Quoted(record.backupPath);
+    }
+    parts << (record.saved ? QStringLiteral("saved") : record.saveLeftOut ? QStringLiteral("not saved (--no-save)")
+                                                                          : QStringLiteral("not saved"));
+    return parts.join(QStringLiteral("  "));
+}
+
+}  // namespace q42::ctl
