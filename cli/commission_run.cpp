@@ -56,8 +56,8 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
 {
     CommissionLedger ledger;
     ledger.limit = setup.units;
-    // Never deleted: its reading thread may still wait on standard input when the program ends.
-    LineReader* ids = setup.askUnitId ? new LineReader : nullptr;
+    LineReader reader;
+    LineReader* ids = setup.askUnitId ? &reader : nullptr;
     std::vector<std::unique_ptr<CommissionStation>> stations;
     QList<UnitRecord> records;
     ExitStatus status = ExitStatus::Done;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "line_reader.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -9,7 +11,7 @@ namespace q42::ctl {
 
 void LineReader::Start()
 {
-    std::thread([this] {
+    std::thread([reader = QPointer<LineReader>(this)] {
         std::string line;
         for (int c; (c = std::fgetc(stdin)) != EOF;) {
             if (c != '\n') {
@@ -19,12 +21,24 @@ void LineReader::Start()
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();  // a Windows line end
             }
-            const QString text = QString::fromLocal8Bit(line);
-            QMetaObject::invokeMethod(this, [this, text] { arrive(text); }, Qt::QueuedConnection);
+            post(reader, QString::fromLocal8Bit(line));
             line.clear();
         }
-        QMetaObject::invokeMethod(this, [this] { end(); }, Qt::QueuedConnection);
+        post(reader, std::nullopt);
     }).detach();
+}
+
+void LineReader::post(const QPointer<LineReader>& reader, const std::optional<QString>& line)
+{
+    // Through the application object, which outlives every reader: the pointer is looked at only on
+    // the event loop's thread, where a reader is deleted.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(app, [reader, line] {
+            if (reader) {
+                line ? reader->arrive(*line) : reader->end();
+            }
+        }, Qt::QueuedConnection);
+    }
 }
 
 std::optional<QString> LineReader::TakeLine()

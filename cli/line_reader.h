@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <deque>
@@ -16,7 +17,7 @@ class LineReader : public QObject {
 
 public:
     // Starts reading on a thread of its own, which ends only with the program (a read cannot be
-    // taken back): the reader must live as long as the program does.
+    // taken back); what it reads after the reader is gone is dropped.
     void Start();
 
     // The oldest line not yet taken, without its line end.
@@ -29,6 +30,8 @@ signals:
     void changed();
 
 private:
+    // From the reading thread: a line, or nothing for the end of the input.
+    static void post(const QPointer<LineReader>& reader, const std::optional<QString>& line);
     void arrive(const QString& line);
     void end();
 
