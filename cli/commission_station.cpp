@@ -5,7 +5,7 @@
 
 #include "backup_file.h"
 #include "port_inventory.h"
-#include "run_log.h"
+#include "ports_report.h"
 
 namespace q42::ctl {
 
@@ -146,6 +146,7 @@ void CommissionStation::lost()
     emit message(QStringLiteral("%1: the adapter went away; waiting for it to come back").arg(Label()));
     m_saidAway = true;
     m_state = State::Opening;
+    m_pollTimer.stop();
     m_exchange.Close();
     if (m_stopAfterUnit || m_ledger.stopping) {
         stop();

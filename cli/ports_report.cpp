@@ -74,4 +74,21 @@ QString FormatPortsJson(const QList<PortEntry>& entries)
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
+QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened)
+{
+    QJsonObject adapter;
+    for (const SerialDeviceInfo& info : present) {
+        if (info.device != opened) {
+            continue;
+        }
+        if (!info.serialNumber.isEmpty()) {
+            adapter.insert(QStringLiteral("serial"), info.serialNumber);
+        }
+        if (info.vendorId && info.productId) {
+            adapter.insert(QStringLiteral("usb"), Hex4(*info.vendorId) + QLatin1Char(':') + Hex4(*info.productId));
+        }
+    }
+    return adapter;
+}
+
 }  // namespace q42::ctl

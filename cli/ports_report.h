@@ -3,6 +3,7 @@
 // and what tells adapters apart.
 #pragma once
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -13,6 +14,10 @@ namespace q42::ctl {
 // "COM1 /dev/ttyUSB0 serial=A50285BI usb=0403:6001 manufacturer=FTDI description="FT232R USB UART"
 // by-id=/dev/serial/by-id/usb-FTDI_...": the port number ("-" for none), the device, then what is known.
 QString FormatPortLine(const PortEntry& entry);
+
+// The adapter behind the opened device, as the records name it: its serial number and USB ids, when
+// the system knows them; empty otherwise.
+QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened);
 
 // One JSON array of objects with the same fields; unknown ones are null.
 QString FormatPortsJson(const QList<PortEntry>& entries);

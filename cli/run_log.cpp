@@ -34,25 +34,6 @@ QJsonObject Record(const CtlRequest& request, const QList<SerialDeviceInfo>& pre
 
 }  // namespace
 
-QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened)
-{
-    QJsonObject adapter;
-    for (const SerialDeviceInfo& info : present) {
-        if (info.device != opened) {
-            continue;
-        }
-        if (!info.serialNumber.isEmpty()) {
-            adapter.insert(QStringLiteral("serial"), info.serialNumber);
-        }
-        if (info.vendorId && info.productId) {
-            adapter.insert(QStringLiteral("usb"), QStringLiteral("%1:%2")
-                                                      .arg(*info.vendorId, 4, 16, QLatin1Char('0'))
-                                                      .arg(*info.productId, 4, 16, QLatin1Char('0')));
-        }
-    }
-    return adapter;
-}
-
 QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const UnitSession& session)
 {
     QJsonObject record = Record(request, present, session.Given(), session.Device(), session.Status(), session.Problems());

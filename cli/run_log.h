@@ -7,13 +7,10 @@
 #include "ctl_options.h"
 #include "detect_session.h"
 #include "port_inventory.h"
+#include "ports_report.h"
 #include "unit_session.h"
 
 namespace q42::ctl {
-
-// The adapter behind the opened device, as the log names it: its serial number and USB ids, when the
-// system knows them; empty otherwise.
-QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened);
 
 // One unit's record; `present` is the system's listing, taken once for the whole run.
 QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const UnitSession& session);
