@@ -167,6 +167,11 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     const CtlRun full = RunCtl({"-r", sim.Device(), "get"}, [] { ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); });
     EXPECT_EQ(full.exitCode, 6);
     EXPECT_EQ(full.err.toStdString(), "q42ctl: standard output could not be written: No space left on device\n");
+    // A missing device's text ends with q42ctl's own way to another port, after the ports present.
+    const QString missing = RunCtl({"-r", "/dev/q42-no-such-device", "get"}).err;
+    EXPECT_EQ(missing.contains(QRegularExpression("Port numbers reach now: [0-9]")),
+              missing.endsWith(". To use one, give its number with -p (12 or COM12 for COM12).\n"));
+    EXPECT_FALSE(missing.contains("COM list")) << missing.toStdString();
     const CtlRun help = RunCtl({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: q42ctl ") && help.out.contains("detect [--json]") &&
