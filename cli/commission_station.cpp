@@ -104,8 +104,8 @@ void CommissionStation::handlePoll(UnitReply* reply)
 {
     reply->deleteLater();
     const ExchangeFailure& failure = reply->Failure();
-    if (failure.error == ExchangeError::Cancelled || m_state != State::Polling) {
-        return;
+    if (m_state != State::Polling) {
+        return;  // a poll ended by the station's own stop or loss of the line
     }
     if (failure.error == ExchangeError::Line) {
         lost();
