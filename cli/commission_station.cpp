@@ -180,7 +180,7 @@ void CommissionStation::takeId()
 {
     if (const auto id = m_ids->TakeLine()) {
         const QString given = id->trimmed();
-        if (!given.isEmpty() && m_ledger.ids.contains(given)) {
+        if (m_ledger.ids.contains(given)) {  // never an empty one: "no id" is not kept
             emit message(QStringLiteral("%1: the id %2 was given before in this run").arg(Label(), given));
         }
         if (!given.isEmpty()) {
@@ -323,7 +323,6 @@ void CommissionStation::finishUnit()
     m_state = State::Polling;
     emit unitFinished(m_record);
     if (m_exchange.IsOpen()) {
-        m_pollStarted.start();
         schedulePoll();
     }
 }
@@ -342,7 +341,7 @@ void CommissionStation::StopAfterUnit()
 void CommissionStation::StopNow()
 {
     if (m_state == State::Working) {
-        fail(QStringLiteral("stopped"), ExitStatus::NoAnswer,
+        fail(QLatin1String(StepName(static_cast<int>(m_step))), ExitStatus::NoAnswer,
              QStringLiteral("%1: stopped by a second Ctrl-C during the %2").arg(Label(), QLatin1String(StepName(static_cast<int>(m_step)))));
     }
     stop();

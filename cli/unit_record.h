@@ -33,7 +33,7 @@ struct UnitRecord {
     bool saved = false;
     bool saveLeftOut = false;  // --no-save
     QString backupPath;
-    QString failedStep;  // empty for a PASS: "backup", "set", "read-back", "save" or "stopped"
+    QString failedStep;  // empty for a PASS: "backup", "set", "read-back" or "save"
     QString message;     // why it failed
     ExitStatus status = ExitStatus::Done;
 

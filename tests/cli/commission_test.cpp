@@ -101,6 +101,7 @@ TEST(Commission, UnitsInARowWithTheirIdsBackupsAndOneRecordEach)
     EXPECT_EQ(ctl.Finish(), 0) << ctl.err.toStdString();
     EXPECT_EQ(ctl.err.count(waiting), 3) << "once at the start and once a unit gone, never once a poll";
     EXPECT_TRUE(ctl.err.contains(sim.Device() + ": the id A-1 was given before in this run")) << ctl.err.toStdString();
+    EXPECT_EQ(ctl.err.count("was given before"), 1);
     EXPECT_TRUE(ctl.err.endsWith("q42ctl: 4 units: 4 passed, 0 failed\n")) << ctl.err.toStdString();
 
     const QList<QJsonObject> records = ctl.Records();
@@ -227,6 +228,28 @@ TEST(Commission, EndsAtCtrlCAndAtTheEndOfInput)
         EXPECT_TRUE(ctl.err.endsWith("q42ctl: 0 units: 0 passed, 0 failed\n")) << ctl.err.toStdString();
         EXPECT_EQ(ctl.out, "");
         sim.Control("silent");
+    }
+}
+
+// Ctrl-C while a unit is being written finishes that unit first; a second one stops at once, and
+// the unit fails at the step it was in.
+TEST(Commission, CtrlCDuringAUnitFinishesItAndASecondStopsAtOnce)
+{
+    QTemporaryDir dir;
+    const QString golden = Write(dir, "golden.json", kGolden);
+    for (const int interrupts : {1, 2}) {
+        SimProcess sim({"--control", "--delay-ms", "300"});
+        sim.Control("unit 1");
+        Ctl ctl({"-r", sim.Device(), "--trace", "commission", "--from", golden, "--no-backup"});
+        ASSERT_TRUE(ctl.Saw(" sent     :FF23")) << ctl.err.toStdString();  // the set is on its way
+        for (int i = 0; i < interrupts; ++i) {
+            ::kill(static_cast<pid_t>(ctl.process.processId()), SIGINT);
+            ASSERT_TRUE(ctl.Saw("q42ctl: stopping once the unit under way is done")) << "a signal is taken before the next";
+        }
+        EXPECT_EQ(ctl.Finish(), interrupts == 1 ? 0 : 4) << ctl.err.toStdString();
+        EXPECT_TRUE(ctl.out.startsWith(interrupts == 1 ? "PASS" : "FAIL  " + sim.Device() + "  id=-  failed at the set  "))
+            << ctl.out.toStdString();
+        EXPECT_EQ(ctl.err.contains(sim.Device() + ": stopped by a second Ctrl-C during the set"), interrupts == 2);
     }
 }
 
