@@ -7,7 +7,7 @@ namespace q42::ctl {
 
 namespace {
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandRow kCommands[] = {
     {Command::Get, "get"}, {Command::Set, "set"}, {Command::Save, "save"}, {Command::Ports, "ports"},
     {Command::Detect, "detect"}, {Command::Commission, "commission"},
 };
@@ -32,7 +32,7 @@ constexpr CommandForm kForms[] = {
      "differ, read them back, save; one PASS or FAIL record a\nunit; ends at Ctrl-C, end of input or after N units"},
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {"r", "device", "DEVICE", "",
      "the unit's serial device (COMn on Windows), or serial:NUMBER for\nthe USB adapter with that serial number (see "
      "ports); give it\nseveral times to run on several units at once"},
@@ -104,7 +104,7 @@ QString Columns(const QString& left, const char* description, int column)
     return out + QLatin1Char('\n');
 }
 
-QStringList Names(const OptionSpec& option)
+QStringList Names(const OptionRow& option)
 {
     QStringList names;
     if (*option.shortName != '\0') {
@@ -115,7 +115,7 @@ QStringList Names(const OptionSpec& option)
 
 }  // namespace
 
-std::span<const CommandSpec> Commands()
+std::span<const CommandRow> Commands()
 {
     return kCommands;
 }
@@ -125,16 +125,16 @@ std::span<const CommandForm> CommandForms()
     return kForms;
 }
 
-std::span<const OptionSpec> Options()
+std::span<const OptionRow> Options()
 {
     return kOptions;
 }
 
 const char* CommandWord(Command command)
 {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.command == command) {
-            return spec.word;
+    for (const CommandRow& row : kCommands) {
+        if (row.command == command) {
+            return row.word;
         }
     }
     return "";
@@ -142,9 +142,9 @@ const char* CommandWord(Command command)
 
 std::optional<Command> CommandNamed(const QString& word)
 {
-    for (const CommandSpec& spec : kCommands) {
-        if (word == QLatin1String(spec.word)) {
-            return spec.command;
+    for (const CommandRow& row : kCommands) {
+        if (word == QLatin1String(row.word)) {
+            return row.command;
         }
     }
     return std::nullopt;
@@ -153,8 +153,8 @@ std::optional<Command> CommandNamed(const QString& word)
 QString CommandWordList()
 {
     QStringList words;
-    for (const CommandSpec& spec : kCommands) {
-        words << QLatin1String(spec.word);
+    for (const CommandRow& row : kCommands) {
+        words << QLatin1String(row.word);
     }
     const QString last = words.takeLast();
     return words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
@@ -163,9 +163,9 @@ QString CommandWordList()
 QList<QCommandLineOption> ParserOptions()
 {
     QList<QCommandLineOption> options;
-    for (const OptionSpec& spec : kOptions) {
-        options.append(QCommandLineOption(Names(spec), QString::fromUtf8(spec.help).replace(QLatin1Char('\n'), QLatin1Char(' ')),
-                                          QLatin1String(spec.valueName), QLatin1String(spec.defaultValue)));
+    for (const OptionRow& row : kOptions) {
+        options.append(QCommandLineOption(Names(row), QString::fromUtf8(row.help).replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                                          QLatin1String(row.valueName), QLatin1String(row.defaultValue)));
     }
     return options;
 }
@@ -182,14 +182,14 @@ QString UsageText()
         text += Columns(last, form.description, kCommandColumn);
     }
     text += QStringLiteral("\nOptions:\n");
-    for (const OptionSpec& spec : kOptions) {
-        QString left = *spec.shortName != '\0' ? QStringLiteral("  -%1, ").arg(QLatin1String(spec.shortName))
+    for (const OptionRow& row : kOptions) {
+        QString left = *row.shortName != '\0' ? QStringLiteral("  -%1, ").arg(QLatin1String(row.shortName))
                                                 : QStringLiteral("      ");
-        left += QStringLiteral("--") + QLatin1String(spec.longName);
-        if (*spec.valueName != '\0') {
-            left += QLatin1Char(' ') + QLatin1String(spec.valueName);
+        left += QStringLiteral("--") + QLatin1String(row.longName);
+        if (*row.valueName != '\0') {
+            left += QLatin1Char(' ') + QLatin1String(row.valueName);
         }
-        text += Columns(left, spec.help, kOptionColumn);
+        text += Columns(left, row.help, kOptionColumn);
     }
     return text + QLatin1Char('\n') + QLatin1String(kUsageTail);
 }

@@ -14,7 +14,7 @@ namespace q42::ctl {
 
 enum class Command { Get, Set, Save, Ports, Detect, Commission };
 
-struct CommandSpec {
+struct CommandRow {
     Command command;
     const char* word;
 };
@@ -26,7 +26,7 @@ struct CommandForm {
     const char* description;  // lines separated by '\n'
 };
 
-struct OptionSpec {
+struct OptionRow {
     const char* shortName;     // "" when there is none
     const char* longName;
     const char* valueName;     // "" for a switch
@@ -34,9 +34,9 @@ struct OptionSpec {
     const char* help;          // lines separated by '\n'
 };
 
-std::span<const CommandSpec> Commands();
+std::span<const CommandRow> Commands();
 std::span<const CommandForm> CommandForms();
-std::span<const OptionSpec> Options();
+std::span<const OptionRow> Options();
 
 const char* CommandWord(Command command);
 std::optional<Command> CommandNamed(const QString& word);

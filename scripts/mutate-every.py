@@ -9,9 +9,9 @@ share the list, each in a copy of its own; a mutant that does not build is still
 Prints one line a mutant and, last, the survivors; figures, never a verdict on the tree.
 """
 import argparse
-import importlib.util
 import os
 import re
+import runpy
 import shutil
 import subprocess
 import sys
@@ -45,16 +45,14 @@ def main():
     ap.add_argument("--work", default="/tmp/q42-every")
     args = ap.parse_args()
 
-    spec = importlib.util.spec_from_file_location("mutate", args.mutate)
-    mutate = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(mutate)
+    candidates = runpy.run_path(args.mutate)["candidates"]
     src = os.path.abspath(args.src)
     ranges = {f: (1, 10**9) for f in args.files}
     for item in args.lines:
         f, span = item.rsplit(":", 1)
         lo, hi = span.split("-")
         ranges[f] = (int(lo), int(hi))
-    cands = [c for f, (lo, hi) in ranges.items() for c in mutate.candidates(os.path.join(src, f), f)
+    cands = [c for f, (lo, hi) in ranges.items() for c in candidates(os.path.join(src, f), f)
              if lo <= c[1] + 1 <= hi]
     print(f"{len(cands)} mutants", flush=True)
 

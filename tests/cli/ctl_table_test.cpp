@@ -48,13 +48,13 @@ TEST(CtlTable, ManPageAndCompletionNameEveryCommandAndOptionAndNoOther)
 {
     Names options;
     Names words;
-    for (const OptionSpec& option : Options()) {
+    for (const OptionRow& option : Options()) {
         options.insert(std::string("--") + option.longName);
         if (*option.shortName != '\0') {
             options.insert(std::string("-") + option.shortName);
         }
     }
-    for (const CommandSpec& command : Commands()) {
+    for (const CommandRow& command : Commands()) {
         words.insert(command.word);
     }
     const QString man = SourceFile("docs/man/q42ctl.1");
@@ -78,7 +78,7 @@ TEST(CtlTable, ManPageAndCompletionNameEveryCommandAndOptionAndNoOther)
 
 TEST(CtlTable, CommandWordsBothWays)
 {
-    for (const CommandSpec& command : Commands()) {
+    for (const CommandRow& command : Commands()) {
         EXPECT_EQ(CommandNamed(QString::fromLatin1(command.word)), command.command) << command.word;
         EXPECT_STREQ(CommandWord(command.command), command.word);
     }
