@@ -47,7 +47,8 @@ QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
     if (request.command == Command::Ports && !request.targets.isEmpty()) {
         return QStringLiteral("ports lists every device; it takes no -r or -p");
     }
-    if (request.targets.isEmpty() && request.command != Command::Ports && request.command != Command::Detect) {
+    if (request.targets.isEmpty() && request.command != Command::Ports && request.command != Command::Detect &&
+        request.command != Command::Doctor) {
         return QStringLiteral("no unit given: name its device with -r DEVICE or its port number with -p N");
     }
     if (parser.isSet(QStringLiteral("unit-id")) && (request.targets.size() != 1 || request.command == Command::Ports)) {
@@ -110,8 +111,19 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
         return QStringLiteral("--dry-run writes nothing, so there is nothing to save or verify");
     }
     if (request.json && request.command != Command::Get && request.command != Command::Ports &&
-        request.command != Command::Detect && request.command != Command::Commission) {
-        return QStringLiteral("--json goes with get, ports, detect or commission");
+        request.command != Command::Detect && request.command != Command::Commission &&
+        request.command != Command::Doctor) {
+        return QStringLiteral("--json goes with get, ports, detect, commission or doctor");
+    }
+    if (request.command == Command::Doctor && (!request.output.isEmpty() || !request.log.isEmpty())) {
+        return QStringLiteral("doctor only looks: it writes no file, so it takes no -o or --log (--acceptance REPORT "
+                              "keeps a guided run's record)");
+    }
+    if (!request.acceptance.isEmpty() && (request.command != Command::Doctor || request.json)) {
+        return QStringLiteral("--acceptance goes with doctor, without --json");
+    }
+    if (!request.acceptance.isEmpty() && request.targets.size() > 1) {
+        return QStringLiteral("--acceptance guides a run with one unit: give one -r or -p, or none to let doctor find it");
     }
     if (!request.output.isEmpty() && request.command != Command::Get) {
         return QStringLiteral("--output goes with get");
@@ -166,6 +178,7 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
     case Command::Save:
     case Command::Ports:
     case Command::Detect:
+    case Command::Doctor:
         return arguments.isEmpty() ? QString() : QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
     }
     return {};
@@ -232,6 +245,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     request.noSave = parser.isSet(QStringLiteral("no-save"));
     request.log = parser.value(QStringLiteral("log"));
     request.unitId = parser.value(QStringLiteral("unit-id"));
+    request.acceptance = parser.value(QStringLiteral("acceptance"));
     parsed.error = ReadTargets(parser, request);
     if (parsed.error.isEmpty()) {
         parsed.error = ReadCommandArguments(words, parser, request);

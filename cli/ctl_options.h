@@ -39,6 +39,7 @@ struct CtlRequest {
     bool noBackup = false;
     bool noSave = false;
     int units = 0;  // stop after this many units in all; 0: until stopped
+    QString acceptance;  // doctor: the guided first run's record goes here
 };
 
 struct ParsedCommandLine {

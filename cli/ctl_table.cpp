@@ -9,7 +9,7 @@ namespace {
 
 constexpr CommandRow kCommands[] = {
     {Command::Get, "get"}, {Command::Set, "set"}, {Command::Save, "save"}, {Command::Ports, "ports"},
-    {Command::Detect, "detect"}, {Command::Commission, "commission"},
+    {Command::Detect, "detect"}, {Command::Commission, "commission"}, {Command::Doctor, "doctor"},
 };
 
 constexpr CommandForm kForms[] = {
@@ -30,6 +30,12 @@ constexpr CommandForm kForms[] = {
      "           [--no-save] [--units N] [--json]",
      "bring up one unit after another on each device: wait for\na unit, back its values up, write FILE's values that\n"
      "differ, read them back, save; one PASS or FAIL record a\nunit; ends at Ctrl-C, end of input or after N units"},
+    {Command::Doctor, "doctor [--json]",
+     "look at the system and the adapters (-r, -p, else all) for what\nkeeps a unit from answering, then send each device that\n"
+     "opens the read-only query; one finding a line, with its fix"},
+    {Command::Doctor, "doctor --acceptance REPORT",
+     "a guided first run with a real unit: doctor, detect, get, a set\nwith verify and save, a power cycle and a pulled cable, each\n"
+     "step's result and trace gathered into REPORT"},
 };
 
 constexpr OptionRow kOptions[] = {
@@ -43,7 +49,7 @@ constexpr OptionRow kOptions[] = {
      "send a frame that got no answer again, up to N times (0-10,\ndefault 0); the query, the set and the save are each "
      "safe to\nrepeat: the same set twice leaves the unit as once"},
     {"", "trace", "", "", "write every frame sent and every piece received, with the time\nin ms and the device, to standard error"},
-    {"", "json", "", "", "get, ports, detect: print JSON; commission: one JSON object a unit"},
+    {"", "json", "", "", "get, ports, detect, doctor: print JSON; commission: one JSON\nobject a unit"},
     {"o", "output", "FILE", "",
      "get: write the values to FILE instead, replacing it whole and only\nwhen every unit answered; otherwise FILE stays as "
      "it was"},
@@ -64,6 +70,7 @@ constexpr OptionRow kOptions[] = {
     {"", "no-backup", "", "", "commission: keep no backups"},
     {"", "no-save", "", "", "commission: write and verify, but leave the save out"},
     {"", "units", "N", "", "commission: stop after N units in all"},
+    {"", "acceptance", "REPORT", "", "doctor: the guided first run, its record written to REPORT"},
     {"h", "help", "", "", "show this text"},
     {"V", "version", "", "", "show the version"},
 };
@@ -83,7 +90,8 @@ constexpr char kUsageTail[] =
     "4 no answer, or an answer that cannot be read, within the timeout (detect: no unit\n"
     "answered); 5 --verify found a difference; 6 standard output, -o FILE, a backup or\n"
     "the log could not be written. With several devices, the highest of their statuses;\n"
-    "commission: 0 when every unit passed, else the highest status of a unit that failed.\n"
+    "commission: 0 when every unit passed, else the highest status of a unit that failed;\n"
+    "doctor: 0 a unit answered, 3 a finding keeps the port shut, 4 nothing answered.\n"
     "\n"
     "Example, copying one unit to another, then bringing up a row of units:\n"
     "  q42ctl -r /dev/ttyUSB0 get --json -o unit.json\n"

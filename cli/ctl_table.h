@@ -12,7 +12,7 @@
 
 namespace q42::ctl {
 
-enum class Command { Get, Set, Save, Ports, Detect, Commission };
+enum class Command { Get, Set, Save, Ports, Detect, Commission, Doctor };
 
 struct CommandRow {
     Command command;

@@ -32,9 +32,11 @@ void DetectSession::tryNext()
     // Opened afresh at each rate: nothing the unit said at the last one is held over.
     if (const auto problem = OpenTarget(m_exchange, m_target, m_task.rates[m_next])) {
         m_problems << problem->text;
+        m_lineFailure = problem->kind;
         finish(ExitStatus::CannotOpen);
         return;
     }
+    m_opened = m_exchange.Device();
     UnitReply* reply = m_exchange.Send(UnitStep::Query(), m_task.timing);
     connect(reply, &UnitReply::finished, this, [this, reply] { handleReply(reply); });
 }
@@ -47,6 +49,9 @@ void DetectSession::handleReply(UnitReply* reply)
         m_device = m_exchange.Device();
         finish(ExitStatus::Done);
         return;
+    }
+    if (reply->Failure().error == ExchangeError::Line && reply->Failure().lineKind == CommErrorKind::DeviceLost) {
+        m_lostWhileWaiting = true;
     }
     ++m_next;
     tryNext();

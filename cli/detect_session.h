@@ -38,6 +38,10 @@ public:
     const Target& Given() const { return m_target; }
     ExitStatus Status() const { return m_status; }
     QStringList Problems() const { return m_problems; }
+    // The device last opened, and what the line said when it would not open.
+    QString OpenedDevice() const { return m_opened; }
+    std::optional<CommErrorKind> LineFailure() const { return m_lineFailure; }
+    bool LostWhileWaiting() const { return m_lostWhileWaiting; }
 
 signals:
     void Done();
@@ -53,6 +57,9 @@ private:
     qsizetype m_next = 0;
     QString m_device;
     std::optional<qint32> m_found;
+    QString m_opened;
+    std::optional<CommErrorKind> m_lineFailure;
+    bool m_lostWhileWaiting = false;  // the device went away while an answer was awaited
     ExitStatus m_status = ExitStatus::NoAnswer;
     QStringList m_problems;
 };

@@ -21,6 +21,7 @@
 #include "ctl_options.h"
 #include "ctl_report.h"
 #include "detect_session.h"
+#include "doctor_run.h"
 #include "line_trace.h"
 #include "port_inventory.h"
 #include "ports_report.h"
@@ -120,6 +121,16 @@ ExitStatus Commission(const CtlRequest& request, const LineTrace& trace)
     setup.json = request.json;
     setup.colour = !request.json && ColourTerminal();
     return RunCommission(setup, trace);
+}
+
+ExitStatus Doctor(const CtlRequest& request, const LineTrace& trace)
+{
+    DoctorSetup setup;
+    setup.targets = request.targets;
+    setup.probe = DetectTaskOf(request);
+    const DoctorReport report = RunDoctor(setup, trace);
+    std::fputs(request.json ? DoctorJson(report).c_str() : qPrintable(DoctorText(report)), stdout);
+    return DoctorStatus(report);
 }
 
 // Values lost on a full disk must not pass for success: flushes standard output and returns
@@ -240,6 +251,9 @@ int main(int argc, char** argv)
     }
     if (request.command == Command::Commission) {
         return static_cast<int>(FlushOutput(Commission(request, trace)));
+    }
+    if (request.command == Command::Doctor) {
+        return static_cast<int>(FlushOutput(Doctor(request, trace)));
     }
     if (request.command == Command::Detect) {
         QList<Target> targets = request.targets;

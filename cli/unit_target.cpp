@@ -35,7 +35,7 @@ std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& targ
                                                  NamesSerialNumber(target.device) ? SystemSerialDevices()
                                                                                   : QList<SerialDeviceInfo>());
         if (!choice.problem.isEmpty()) {
-            return OpenProblem{ExitStatus::CannotOpen, choice.problem, true};
+            return OpenProblem{ExitStatus::CannotOpen, choice.problem, true, CommErrorKind::NotFound};
         }
         if (choice.device != target.device) {
             exchange.SetLabel(QStringLiteral("%1 (%2)").arg(target.device, choice.device));
@@ -44,7 +44,7 @@ std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& targ
     }
     if (const auto failure = exchange.Open(line)) {
         return OpenProblem{ExitStatusOf(failure->lineKind), LineProblemText(*failure),
-                           failure->lineKind == CommErrorKind::NotFound};
+                           failure->lineKind == CommErrorKind::NotFound, failure->lineKind};
     }
     if (target.device.isEmpty()) {
         exchange.SetLabel(QStringLiteral("%1 (%2)").arg(exchange.PortLabel(), exchange.Device()));

@@ -29,6 +29,7 @@ struct OpenProblem {
     ExitStatus status = ExitStatus::CannotOpen;
     QString text;
     bool absent = false;  // no such device, or no adapter with that serial number: it may be plugged in later
+    CommErrorKind kind = CommErrorKind::NotFound;  // what the line said, for what to look for next
 };
 
 // The words for a failure of the line, with q42ctl's way to another port where the text lists

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing q42-panel needs on Debian 12; with --packaging also
 # what building and checking the Debian package needs, with --windows what cross-building the
-# Windows programs and running them under Wine needs.
+# Windows programs and running them under Wine needs, with --kernel what the real-kernel stage needs.
 # Idempotent: packages already present are not touched, and apt is only asked when something is missing.
 set -euo pipefail
 
@@ -16,6 +16,7 @@ packages=(
 for option in "$@"; do
   case $option in
     --packaging) packages+=(dpkg-dev desktop-file-utils appstream man-db) ;;
+    --kernel) packages+=(qemu-system-x86 busybox-static cpio python3) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine wine64 zip unzip wixl msitools icoutils osslsigncode openssl uuid-runtime python3) ;;
     *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
   esac

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build, the whole
+# Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build (with a
+# stage on Debian's own kernel under QEMU), the whole
 # suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
 # libFuzzer run over the receive path and q42ctl's value readers, and the Windows programs
 # cross-built and tested under Wine, packaged and signed, installed and removed again.
@@ -7,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh --windows
+scripts/install-deps.sh --windows --kernel
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

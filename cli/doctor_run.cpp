@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: MIT
+#include "doctor_run.h"
+
+#include <QCoreApplication>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <memory>
+
+#include "linux_findings.h"
+#include "port_inventory.h"
+#include "windows_devices.h"
+
+namespace q42::ctl {
+
+namespace {
+
+QString SystemLine()
+{
+    return QStringLiteral("q42ctl %1 on %2, %3 %4, %5")
+        .arg(QStringLiteral(Q42_VERSION), QSysInfo::prettyProductName(), QSysInfo::kernelType(),
+             QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
+}
+
+// The device a target leads to now, for looking at its node; empty when none does.
+QString DeviceOf(const Target& target, const QList<SerialDeviceInfo>& present)
+{
+    if (target.device.isEmpty()) {
+        return ResolvePortName(target.portNumber);
+    }
+    if (target.device.startsWith(QLatin1String("serial:"))) {
+        return FindBySerialNumber(present, target.device.mid(7)).device;
+    }
+    return target.device;
+}
+
+int WindowPortOf(const QString& device, const QList<SerialDeviceInfo>& present)
+{
+    for (const auto& [n, reached] : PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames)) {
+        if (reached == device) {
+            return n;
+        }
+    }
+    return 0;
+}
+
+Finding LineFinding(FindingKind kind, const QString& device, const QString& text)
+{
+    return Finding{kind, device.toStdString(), {}, text.toStdString(), {}, false};
+}
+
+std::optional<Symptom> SymptomOf(CommErrorKind kind)
+{
+    switch (kind) {
+    case CommErrorKind::NotFound:
+        return Symptom::Missing;
+    case CommErrorKind::Permission:
+        return Symptom::Denied;
+    case CommErrorKind::Busy:
+        return Symptom::Busy;
+    default:
+        return std::nullopt;
+    }
+}
+
+void Append(std::vector<Finding>& to, const std::vector<Finding>& more)
+{
+    for (const Finding& f : more) {
+        const bool known = std::any_of(to.begin(), to.end(), [&f](const Finding& g) {
+            return g.kind == f.kind && g.device == f.device && g.text == f.text;
+        });
+        if (!known) {
+            to.push_back(f);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device, const DetectSession& probe)
+{
+    const std::string path = device.toStdString();
+    const QString said = probe.Problems().isEmpty() ? QString() : probe.Problems().constLast();
+    // Lost while the answer was awaited: the next rate found it gone, which says nothing more.
+    if (probe.LostWhileWaiting()) {
+        Finding lost = LineFinding(FindingKind::AdapterPulled, device,
+                                   QStringLiteral("%1 went away while doctor waited for the unit's answer.").arg(device));
+        lost.fix = "The adapter was pulled or its cable is loose: plug it in firmly and run q42ctl doctor again.";
+        return {lost};
+    }
+    if (probe.Status() == ExitStatus::CannotOpen) {
+        const CommErrorKind kind = probe.LineFailure().value_or(CommErrorKind::Other);
+        if (kind == CommErrorKind::NotSerial) {
+            return {LineFinding(FindingKind::NotSerial, device, said)};
+        }
+        const std::optional<Symptom> symptom = SymptomOf(kind);
+        const std::optional<Finding> explained =
+            symptom && !kWindowsPortNames ? ExplainFailure(view, path, *symptom) : std::nullopt;
+        std::vector<Finding> findings{LineFinding(FindingKind::CannotOpen, device, said)};
+        if (explained) {
+            findings.push_back(*explained);
+        }
+        return findings;
+    }
+    Finding silent = LineFinding(FindingKind::NoAnswer, device, said);
+    silent.fix = "Check that the unit is powered and that the cable is plugged into it and into the adapter; a "
+                 "crossed or straight cable of the wrong kind passes nothing.";
+    std::vector<Finding> findings{silent};
+    if (!kWindowsPortNames) {
+        // A terminal that holds the port without a lock takes the answers away.
+        Append(findings, ExamineDevice(view, path, true));
+    }
+    return findings;
+}
+
+DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
+{
+    DoctorReport report;
+    report.system = SystemLine();
+    const QList<SerialDeviceInfo> present = SystemSerialDevices();
+    QList<Target> targets = setup.targets;
+    if (targets.isEmpty()) {
+        for (const SerialDeviceInfo& info : present) {
+            targets.append(Target{info.device});
+        }
+    }
+    std::vector<Finding> system;
+    if (kWindowsPortNames) {
+        system = ExamineWindowsDevices(LiveWindowsDevices());
+        if (present.isEmpty()) {
+            system.insert(system.begin(), Finding{FindingKind::NoAdapter, {}, {}, "No serial port is present.",
+                                                  "Plug the adapter in; Device Manager, under Ports (COM & LPT), "
+                                                  "lists it when Windows has a driver for it.", true});
+        }
+    } else {
+        system = ExamineAdapters(setup.view, ScanUsbSerialAdapters(setup.view));
+        // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
+        const bool givenExists = std::any_of(setup.targets.begin(), setup.targets.end(), [&](const Target& t) {
+            const QString device = DeviceOf(t, present);
+            return !device.isEmpty() && setup.view.node(device.toStdString()).exists;
+        });
+        if (givenExists) {
+            system.erase(std::remove_if(system.begin(), system.end(),
+                                        [](const Finding& f) { return f.kind == FindingKind::NoAdapter; }),
+                         system.end());
+        }
+    }
+    Append(report.findings, system);
+
+    std::vector<std::unique_ptr<DetectSession>> probes;
+    QList<QString> probed;
+    for (const Target& target : targets) {
+        const QString device = DeviceOf(target, present);
+        std::vector<Finding> node;
+        if (!kWindowsPortNames && !device.isEmpty()) {
+            node = ExamineDevice(setup.view, device.toStdString(), false);
+        }
+        Append(report.findings, node);
+        if (std::any_of(node.begin(), node.end(), [](const Finding& f) { return KeepsPortShut(f.kind); })) {
+            continue;  // what keeps it shut is said; opening it would only say it again
+        }
+        probes.push_back(std::make_unique<DetectSession>(setup.probe, target, trace));
+        probed.append(device);
+    }
+    int running = static_cast<int>(probes.size());
+    for (auto& probe : probes) {
+        QObject::connect(probe.get(), &DetectSession::Done, QCoreApplication::instance(), [&running] {
+            if (--running == 0) {
+                QCoreApplication::quit();
+            }
+        });
+        probe->Start();
+    }
+    if (running > 0) {
+        QCoreApplication::exec();
+    }
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        const DetectSession& probe = *probes[i];
+        if (probe.FoundBaud()) {
+            const AnsweredOn on{probe.Device(), *probe.FoundBaud(), WindowPortOf(probe.Device(), present)};
+            report.answered.append(on);
+            report.findings.push_back(AnsweredFinding(on));
+            continue;
+        }
+        const QString device = probe.OpenedDevice().isEmpty() ? probed[static_cast<qsizetype>(i)] : probe.OpenedDevice();
+        Append(report.findings, ProbeFindings(setup.view, device.isEmpty() ? probe.Label() : device, probe));
+    }
+    return report;
+}
+
+}  // namespace q42::ctl
