@@ -137,6 +137,8 @@ bool AliasPatternMatches(const std::string& pattern, const std::string& text)
                     }
                 }
                 next = close + 1;
+            } else {
+                matched = text[t] == '[';  // no class without its ']': a plain character
             }
         } else if (p < pattern.size()) {
             matched = pattern[p] == '?' || pattern[p] == text[t];

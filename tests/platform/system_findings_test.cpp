@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_system.h"
+#include "finding.h"
+#include "linux_findings.h"
+#include "usb_adapters.h"
+
+namespace q42 {
+namespace {
+
+using test::FakeSystem;
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::vector<FindingKind> KindsOf(const std::vector<Finding>& findings)
+{
+    std::vector<FindingKind> kinds;
+    for (const Finding& f : findings) {
+        kinds.push_back(f.kind);
+    }
+    return kinds;
+}
+
+// The sysfs and /proc entries the Debian 12 kernel wrote for QEMU's FTDI adapter (serial
+// Q42KERNEL1), bound to ftdi_sio, unbound, and claimed through usbfs by q42-usbfs-claim.
+SystemView KernelView(const std::string& state)
+{
+    SystemView view;
+    const std::string root = std::string(Q42_KERNEL_VIEWS) + "/" + state;
+    view.sys = root + "/sys";
+    view.proc = root + "/proc";
+    view.groupFile = "/nonexistent";
+    view.modulesAlias = std::string(Q42_KERNEL_VIEWS) + "/modules.alias";
+    view.udevData = "/nonexistent";
+    view.node = [](const std::string&) { return NodeFacts{}; };
+    return view;
+}
+
+TEST(KernelViews, WhatTheKernelWroteIsRead)
+{
+    const AdapterScan bound = ScanUsbSerialAdapters(KernelView("bound"));
+    ASSERT_EQ(bound.adapters.size(), 1u);
+    const UsbSerialAdapter& a = bound.adapters.front();
+    EXPECT_EQ(a.interfaceName, "1-1:1.0");
+    EXPECT_EQ(a.vendorId + ":" + a.productId, "0403:6001");
+    EXPECT_EQ(a.serial, "Q42KERNEL1");
+    EXPECT_EQ(a.driver, "ftdi_sio");
+    EXPECT_EQ(a.module, "ftdi_sio");
+    EXPECT_EQ(a.tty, "ttyUSB0");
+    EXPECT_EQ(a.usbNode, "/dev/bus/usb/001/002");
+    EXPECT_EQ(a.chip, "FTDI FT232R");
+    EXPECT_TRUE(ExamineAdapters(KernelView("bound"), bound).empty());
+
+    const SystemView unboundView = KernelView("unbound");
+    const std::vector<Finding> unbound = ExamineAdapters(unboundView, ScanUsbSerialAdapters(unboundView));
+    ASSERT_EQ(KindsOf(unbound), std::vector<FindingKind>{FindingKind::NoDriver});
+    EXPECT_TRUE(Has(unbound[0].adapter, "0403:6001")) << unbound[0].adapter;
+    EXPECT_TRUE(Has(unbound[0].adapter, "serial Q42KERNEL1")) << unbound[0].adapter;
+    EXPECT_TRUE(Has(unbound[0].fix, "sudo modprobe ftdi_sio")) << unbound[0].fix;
+
+    const SystemView usbfsView = KernelView("usbfs");
+    const std::vector<Finding> usbfs = ExamineAdapters(usbfsView, ScanUsbSerialAdapters(usbfsView));
+    ASSERT_EQ(KindsOf(usbfs), std::vector<FindingKind>{FindingKind::TakenByUsbfs});
+    EXPECT_TRUE(Has(usbfs[0].text, "through usbfs by q42-usbfs-claim (process 366)")) << usbfs[0].text;
+    EXPECT_TRUE(Has(usbfs[0].fix, "Close q42-usbfs-claim")) << usbfs[0].fix;
+}
+
+// Each adapter rule over a tree of its own; a healthy machine has no finding.
+TEST(AdapterRules, EachFindingFromItsOwnTree)
+{
+    struct Row {
+        const char* name;
+        void (*make)(FakeSystem&);
+        std::vector<FindingKind> kinds;
+        const char* text;  // a part of the first finding's sentence
+    };
+    const Row rows[] = {
+        {"healthy", [](FakeSystem& s) { s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0"); }, {}, ""},
+        {"no adapter, only a hub", [](FakeSystem& s) { s.Adapter("1d6b", "0002", "hub"); }, {FindingKind::NoAdapter},
+         "No USB serial adapter is on the USB bus"},
+        {"a CH340 without its module",
+         [](FakeSystem& s) { s.Adapter("1a86", "7523", ""); }, {FindingKind::NoDriver}, "`sudo modprobe ch341`"},
+        {"a chip no module knows", [](FakeSystem& s) { s.Adapter("0403", "6015", ""); }, {FindingKind::NoDriver},
+         "This kernel does not know the chip"},
+        {"brltty holds it through usbfs",
+         [](FakeSystem& s) {
+             s.Adapter("1a86", "7523", "usbfs");
+             s.Process(812, "brltty", "/dev/bus/usb/001/002");
+         },
+         {FindingKind::TakenByUsbfs}, "by brltty (process 812), so its serial port is gone. brltty, the Braille"},
+        {"brltty runs, its files unseen",
+         [](FakeSystem& s) {
+             s.Adapter("1a86", "7523", "usbfs");
+             s.HiddenProcess(812, "brltty");
+         },
+         {FindingKind::TakenByUsbfs}, "most likely brltty (inferred, not seen)"},
+        {"usbfs, nobody seen",
+         [](FakeSystem& s) {
+             s.Adapter("10c4", "ea60", "usbfs");
+             s.HiddenProcess(900, "");
+         },
+         {FindingKind::TakenByUsbfs}, "`sudo lsof /dev/bus/usb/001/002`"},
+        {"ModemManager runs",
+         [](FakeSystem& s) {
+             s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0");
+             s.Process(640, "ModemManager");
+         },
+         {FindingKind::ModemManager}, "ModemManager runs (process 640): it may probe"},
+        {"an entry gone during the scan",
+         [](FakeSystem& s) {
+             s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0");
+             s.Link("sys/bus/usb/devices/1-2:1.0", "../../../devices/pci0000:00/usb1/1-2/1-2:1.0");
+         },
+         {FindingKind::AdapterPulled}, "went away while the bus was being read"},
+        {"malformed contents",
+         [](FakeSystem& s) {
+             s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0");
+             s.Write("sys/devices/pci0000:00/usb1/1-1/idVendor", "");
+             s.Write("sys/devices/pci0000:00/usb1/1-1/1-1:1.0/modalias", "\xff\xfe[[[*");
+             s.Write("modules.alias", "alias\nalias usb:[ ftdi_sio\nnonsense\n");
+         },
+         {FindingKind::NoAdapter}, "No USB serial adapter"},
+    };
+    for (const Row& row : rows) {
+        FakeSystem system;
+        row.make(system);
+        const std::vector<Finding> findings = ExamineAdapters(system.view, ScanUsbSerialAdapters(system.view));
+        EXPECT_EQ(KindsOf(findings), row.kinds) << row.name;
+        if (!findings.empty()) {
+            EXPECT_TRUE(Has(FindingSentence(findings[0]), row.text)) << row.name << ": " << FindingSentence(findings[0]);
+        }
+    }
+}
+
+TEST(AdapterRules, UdevsIgnoreMarkKeepsModemManagerQuietForThatDevice)
+{
+    FakeSystem system;
+    system.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0");
+    system.Process(640, "ModemManager");
+    system.nodes["/dev/ttyUSB0"] = {true, true, 20, 0660, true};
+    const auto before = ExamineDevice(system.view, "/dev/ttyUSB0", false);
+    EXPECT_EQ(KindsOf(before), std::vector<FindingKind>{FindingKind::ModemManager});
+    system.Write("udev/c188:0", "I:1234\nE:ID_MM_DEVICE_IGNORE=1\n");
+    EXPECT_TRUE(ExamineDevice(system.view, "/dev/ttyUSB0", false).empty());
+}
+
+// The node's rights against the user's groups, as the system judges them.
+TEST(DeviceRules, PermissionAsTheSystemJudgesIt)
+{
+    struct Row {
+        const char* name;
+        NodeFacts node;
+        LoginFacts login;
+        std::optional<FindingKind> kind;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"access granted (an ACL, say)", {true, true, 20, 0660, true}, {"tech", 1000, 1000, {1000}}, std::nullopt, ""},
+        {"not in dialout", {true, true, 20, 0660, false}, {"tech", 1000, 1000, {1000}}, FindingKind::NotInGroup,
+         "/dev/ttyUSB0 belongs to group dialout (mode crw-rw----), and tech is not in it. Join it with `sudo usermod "
+         "-aG dialout tech`"},
+        {"joined, not in this login", {true, true, 20, 0660, false}, {"ana", 1001, 1001, {1001}},
+         FindingKind::NotInThisLogin, "`newgrp dialout`"},
+        {"in the group, mode shut", {true, true, 20, 0600, false}, {"ana", 1001, 1001, {1001, 20}},
+         FindingKind::NoAccess, "mode crw-------"},
+        {"primary group, not in login", {true, true, 1000, 0660, false}, {"tech", 1000, 1000, {}},
+         FindingKind::NotInThisLogin, "tech is in group tech"},
+        {"no such node", {}, {"tech", 1000, 1000, {1000}}, std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        FakeSystem system;
+        system.Write("group", "root:x:0:\ndialout:x:20:ana,bob\ntech:x:1000:\n");
+        system.nodes["/dev/ttyUSB0"] = row.node;
+        system.view.login = row.login;
+        const std::vector<Finding> findings = ExamineDevice(system.view, "/dev/ttyUSB0", false);
+        if (!row.kind) {
+            EXPECT_TRUE(findings.empty()) << row.name;
+            continue;
+        }
+        ASSERT_EQ(findings.size(), 1u) << row.name;
+        EXPECT_EQ(findings[0].kind, *row.kind) << row.name;
+        EXPECT_TRUE(Has(FindingSentence(findings[0]), row.text)) << row.name << ": " << FindingSentence(findings[0]);
+    }
+}
+
+TEST(DeviceRules, NotADevice)
+{
+    FakeSystem system;
+    system.nodes["/etc/passwd"] = {true, false, 0, 0644, false};
+    const auto findings = ExamineDevice(system.view, "/etc/passwd", true);
+    ASSERT_EQ(KindsOf(findings), std::vector<FindingKind>{FindingKind::NotSerial});
+    EXPECT_TRUE(KeepsPortShut(findings[0].kind));
+}
+
+TEST(DeviceRules, TheProgramHoldingTheDevice)
+{
+    struct Row {
+        const char* name;
+        void (*make)(FakeSystem&);
+        Symptom symptom;
+        std::optional<FindingKind> kind;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"a terminal", [](FakeSystem& s) { s.Process(4242, "minicom", "/dev/ttyUSB0"); }, Symptom::Busy,
+         FindingKind::HeldByProgram, "/dev/ttyUSB0 is held by minicom (process 4242). Close minicom (or `kill 4242`)"},
+        {"the window itself", [](FakeSystem& s) { s.Process(77, "q42-panel", "/dev/ttyUSB0"); }, Symptom::Silent,
+         FindingKind::HeldByProgram, "q42-panel (process 77), the VARNEK-Q42 window"},
+        {"two of them",
+         [](FakeSystem& s) {
+             s.Process(10, "screen", "/dev/ttyUSB0");
+             s.Process(11, "picocom", "/dev/ttyUSB0");
+         },
+         Symptom::Busy, FindingKind::HeldByProgram, "screen (process 10) and picocom (process 11)"},
+        {"the program itself is no holder", [](FakeSystem& s) { s.Process(555, "q42ctl", "/dev/ttyUSB0"); },
+         Symptom::Busy, std::nullopt, ""},
+        {"another user's", [](FakeSystem& s) { s.HiddenProcess(3000, "cu"); }, Symptom::Busy, FindingKind::HeldUnseen,
+         "1 processes of other users could not be looked at"},
+        {"another device open", [](FakeSystem& s) { s.Process(31, "minicom", "/dev/ttyUSB1"); }, Symptom::Busy,
+         std::nullopt, ""},
+        {"ModemManager when nothing answers", [](FakeSystem& s) { s.Process(640, "ModemManager"); }, Symptom::Silent,
+         FindingKind::ModemManager, "ModemManager runs (process 640): it may probe /dev/ttyUSB0"},
+        {"an unseen holder does not explain silence", [](FakeSystem& s) { s.HiddenProcess(3000, "cu"); },
+         Symptom::Silent, std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        FakeSystem system;
+        system.view.selfPid = 555;
+        system.nodes["/dev/ttyUSB0"] = {true, true, 20, 0660, true};
+        row.make(system);
+        const std::optional<Finding> found = ExplainFailure(system.view, "/dev/ttyUSB0", row.symptom);
+        ASSERT_EQ(found.has_value(), row.kind.has_value()) << row.name;
+        if (found) {
+            EXPECT_EQ(found->kind, *row.kind) << row.name;
+            EXPECT_TRUE(Has(FindingSentence(*found), row.text)) << row.name << ": " << FindingSentence(*found);
+        }
+    }
+}
+
+// The window's one finding: the first that explains the symptom, in the fixed order.
+TEST(Explaining, FirstThatAppliesInOrder)
+{
+    auto f = [](FindingKind kind) { return Finding{kind, {}, {}, FindingKindName(kind), {}, false}; };
+    struct Row {
+        std::vector<Finding> findings;
+        Symptom symptom;
+        std::optional<FindingKind> explained;
+    };
+    const Row rows[] = {
+        {{f(FindingKind::ModemManager), f(FindingKind::NoDriver), f(FindingKind::NoAdapter)}, Symptom::Missing,
+         FindingKind::NoAdapter},
+        {{f(FindingKind::TakenByUsbfs), f(FindingKind::NoDriver)}, Symptom::Missing, FindingKind::NoDriver},
+        {{f(FindingKind::ModemManager), f(FindingKind::TakenByUsbfs)}, Symptom::Missing, FindingKind::TakenByUsbfs},
+        {{f(FindingKind::ModemManager)}, Symptom::Missing, std::nullopt},
+        {{f(FindingKind::NotInThisLogin), f(FindingKind::NotInGroup)}, Symptom::Denied, FindingKind::NotInGroup},
+        {{f(FindingKind::HeldByProgram), f(FindingKind::NotInThisLogin)}, Symptom::Denied, FindingKind::NotInThisLogin},
+        {{f(FindingKind::ModemManager), f(FindingKind::HeldByProgram)}, Symptom::Busy, FindingKind::HeldByProgram},
+        {{f(FindingKind::ModemManager), f(FindingKind::NoAdapter)}, Symptom::Silent, FindingKind::ModemManager},
+        {{f(FindingKind::HeldUnseen)}, Symptom::Silent, std::nullopt},
+        {{}, Symptom::Busy, std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Finding* found = Explaining(rows[i].findings, rows[i].symptom);
+        ASSERT_EQ(found != nullptr, rows[i].explained.has_value()) << "row " << i;
+        if (found) {
+            EXPECT_EQ(found->kind, *rows[i].explained) << "row " << i;
+        }
+    }
+}
+
+TEST(FindingKinds, NamesAreDocumentedWordsAndEachKeepsItsWeight)
+{
+    std::vector<std::string> names;
+    for (const FindingKind kind : AllFindingKinds()) {
+        names.push_back(FindingKindName(kind));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"no-adapter", "no-driver", "taken-by-usbfs", "not-in-group",
+                                               "not-in-this-login", "no-access", "held-by-program", "held-unseen",
+                                               "modemmanager", "device-problem", "adapter-pulled", "not-serial",
+                                               "cannot-open", "not-visible", "unit-answered", "no-answer"}));
+    std::vector<std::string> advisory;
+    for (const FindingKind kind : AllFindingKinds()) {
+        if (!KeepsPortShut(kind)) {
+            advisory.push_back(FindingKindName(kind));
+        }
+    }
+    EXPECT_EQ(advisory, (std::vector<std::string>{"modemmanager", "adapter-pulled", "not-visible", "unit-answered",
+                                                  "no-answer"}));
+}
+
+TEST(AliasPatterns, AsModulesAliasWritesThem)
+{
+    struct Row {
+        const char* pattern;
+        const char* text;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"usb:v0403p6001d*dc*dsc*dp*ic*isc*ip*in*", "usb:v0403p6001d0600dc00dsc00dp00icFFiscFFipFFin00", true},
+        {"usb:v0403p6001d*dc*dsc*dp*ic*isc*ip*in*", "usb:v0403p6010d0600dc00dsc00dp00icFFiscFFipFFin00", false},
+        {"usb:v067Bp2303d0[0-2]*dc*", "usb:v067Bp2303d0100dc00", true},
+        {"usb:v067Bp2303d0[0-2]*dc*", "usb:v067Bp2303d0300dc00", false},
+        {"usb:v*p*d*dc*dsc*dp*ic02isc02ip01in*", "usb:v2341p0043d0001dc02dsc00dp00ic02isc02ip01in00", true},
+        {"usb:v?403p*", "usb:v0403p6001", true},
+        {"usb:v0403", "usb:v0403p6001", false},
+        {"", "", true},
+        {"*", "", true},
+        {"usb:[", "usb:[", true},
+        {"usb:[", "usb:x", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(AliasPatternMatches(row.pattern, row.text), row.matches) << row.pattern << " / " << row.text;
+    }
+}
+
+TEST(ModeText, AsLsWritesIt)
+{
+    EXPECT_EQ(ModeText(0660), "crw-rw----");
+    EXPECT_EQ(ModeText(0600), "crw-------");
+    EXPECT_EQ(ModeText(0777), "crwxrwxrwx");
+}
+
+}  // namespace
+}  // namespace q42
