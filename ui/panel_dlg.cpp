@@ -8,6 +8,7 @@
 #include "app_icon.h"
 #include "comm_error.h"
 #include "comm_receive.h"
+#include "explain_here.h"
 #include "payloads.h"
 #include "port_names.h"
 #include "text_number.h"
@@ -35,6 +36,7 @@ CPanelDlg::CPanelDlg(QWidget* parent)
     setFixedSize(units.X(kDialogWidthDu), units.Y(kDialogHeightDu));
     m_controls = BuildPanelControls(this, units);
 
+    m_explain = ExplainFailureHere;
     m_presenter = [this](QMessageBox::Icon icon, const QString& text) {
         QMessageBox box(icon, QString::fromLatin1(kPanelCaption), text, QMessageBox::Ok, this);
         box.exec();
@@ -78,7 +80,11 @@ void CPanelDlg::Dispatch(void (CPanelDlg::*handler)())
         if (e.ListsPorts()) {
             text += tr(" To use one, choose its number in the COM list or type it there (12 or COM12 for COM12).");
         }
-        ShowBox(QMessageBox::Critical, text);
+        const std::optional<Symptom> symptom = e.Kind() == CommErrorKind::NotFound     ? std::optional(Symptom::Missing)
+                                               : e.Kind() == CommErrorKind::Permission ? std::optional(Symptom::Denied)
+                                               : e.Kind() == CommErrorKind::Busy       ? std::optional(Symptom::Busy)
+                                                                                       : std::nullopt;
+        ShowBox(QMessageBox::Critical, symptom ? WithCause(text, *symptom) : text);
     }
 }
 
@@ -209,7 +215,7 @@ void CPanelDlg::OnAnswerOverdue()
         m_answerOverdue = true;
         return;
     }
-    ShowBox(QMessageBox::Warning, NoAnswerText());
+    ShowBox(QMessageBox::Warning, WithCause(NoAnswerText(), Symptom::Silent));
 }
 
 QString CPanelDlg::NoAnswerText() const
@@ -227,6 +233,19 @@ QString CPanelDlg::NoAnswerText() const
     return tr("%1: the unit did not answer. Check that it is powered and that the cable is plugged in. If the unit "
               "may be set to %2 baud, press Stop, choose %2 and press Start.")
         .arg(where, other);
+}
+
+QString CPanelDlg::WithCause(QString text, Symptom symptom) const
+{
+    // Today's words first; the system's part after them, with the window's way to the port.
+    const std::optional<Finding> cause = m_explain(m_comm.DeviceName().toStdString(), symptom);
+    if (cause) {
+        text += QLatin1Char(' ') + QString::fromStdString(FindingSentence(*cause));
+        if (cause->thenChoosePort) {
+            text += tr(" Then choose its number in the COM list.");
+        }
+    }
+    return text;
 }
 
 bool CPanelDlg::RefuseUnlessStarted()
@@ -294,7 +313,7 @@ void CPanelDlg::OnTimerTick()
         EndAnswerWait();
     } else if (m_answerOverdue && m_receive.QuietCountdown() == 0) {
         m_answerOverdue = false;
-        ShowBoxLater(QMessageBox::Warning, NoAnswerText());
+        ShowBoxLater(QMessageBox::Warning, WithCause(NoAnswerText(), Symptom::Silent));
     }
     if (m_receive.Resting()) {
         m_tick.stop();  // nothing can change until the next port event restarts it

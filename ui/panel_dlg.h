@@ -9,8 +9,11 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "answer.h"
+#include "finding.h"
 #include "mscomm.h"
 #include "panel_controls.h"
 #include "receive_accumulator.h"
@@ -44,6 +47,9 @@ public:
     QString EnteredText(TextField field) const;
 
     void SetMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+    // What the system does to the adapter, asked only after a failure; this machine's by default.
+    using FailureExplainer = std::function<std::optional<Finding>(const std::string& device, Symptom symptom)>;
+    void SetFailureExplainer(FailureExplainer explainer) { m_explain = std::move(explainer); }
     const PanelControls& Controls() const { return m_controls; }
     bool Started() const { return m_started; }
     int SwitchChoice(SwitchField field) const { return m_switchChoice[static_cast<std::size_t>(field)]; }
@@ -75,6 +81,7 @@ private:
     void OnAnswerOverdue();
     void EndAnswerWait();
     QString NoAnswerText() const;
+    QString WithCause(QString text, Symptom symptom) const;
 
     PanelControls m_controls;
     CMSComm m_comm;
@@ -88,6 +95,7 @@ private:
     std::array<int, kSwitchFieldCount> m_switchChoice{kSwitchNone, kSwitchNone, kSwitchNone, kSwitchNone};
     bool m_started = false;
     MessagePresenter m_presenter;
+    FailureExplainer m_explain;
 };
 
 }  // namespace q42

@@ -20,6 +20,8 @@
 #include <memory>
 
 #include "comm_error.h"
+#include "fake_system.h"
+#include "linux_findings.h"
 #include "panel_fixture.h"
 #include "sim_process.h"
 
@@ -359,6 +361,80 @@ TEST(PanelLine, StaleAnswerIsDroppedAtStart)
     p.Click(IDC_START);
     Pump(400ms);
     EXPECT_EQ(p.Count("Search Success!"), 0);
+}
+
+// After a failure, and only then, the box adds the one finding of the system that explains it,
+// read here from a system of the test's own, with the window's way to the port after the fix.
+TEST(PanelLine, TheBoxNamesWhatTheSystemDoes)
+{
+    const QString missing = "COM1: the device /dev/ttyQ42-absent (set by Q42_COM1) does not exist.";
+    struct Case {
+        const char* name;
+        bool wired;          // the simulated unit is on COM1; else Q42_COM1 names a device that is not there
+        QStringList options;
+        bool holdFirst;      // another port object has the device open
+        void (*make)(test::FakeSystem&, const QString& device);
+        QString added;       // what follows today's text, or empty
+    };
+    const Case cases[] = {
+        {"a CH340 without its driver", false, {}, false,
+         [](test::FakeSystem& s, const QString&) { s.Adapter("1a86", "7523", ""); },
+         " The USB Serial (WCH CH340, 1a86:7523, serial A50285BI) is on the USB bus, but no driver serves it, so it has "
+         "no serial port. The kernel's module for it is ch341: load it with `sudo modprobe ch341`, then unplug the "
+         "adapter and plug it in again. Then choose its number in the COM list."},
+        {"no adapter at all", false, {}, false, [](test::FakeSystem&, const QString&) {},
+         " No USB serial adapter is on the USB bus"},
+        {"a terminal holds it", true, {}, true,
+         [](test::FakeSystem& s, const QString& device) { s.Process(4242, "minicom", device.toStdString()); },
+         " %1 is held by minicom (process 4242). Close minicom (or `kill 4242`), then try again."},
+        {"ModemManager while nothing answers", true, {"--no-answer"}, false,
+         [](test::FakeSystem& s, const QString&) { s.Process(640, "ModemManager"); },
+         " ModemManager runs (process 640): it may probe %1"},
+        {"a healthy system adds nothing", true, {"--no-answer"}, false,
+         [](test::FakeSystem& s, const QString&) { s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0"); }, ""},
+    };
+    for (const Case& c : cases) {
+        SimProcess sim(c.options);
+        ASSERT_TRUE(sim.Started()) << c.name;
+        if (c.wired) {
+            sim.Wire(1);
+        } else {
+            qputenv("Q42_COM1", "/dev/ttyQ42-absent");
+        }
+        test::FakeSystem system;
+        c.make(system, sim.Device());
+        system.nodes[sim.Device().toStdString()] = {true, true, 5, 0620, true};
+        QSerialPort holder(sim.Device());
+        if (c.holdFirst) {
+            ASSERT_TRUE(holder.open(QIODevice::ReadWrite)) << c.name;
+        }
+        Panel p;
+        int asked = 0;
+        p.dlg.SetFailureExplainer([&](const std::string& device, Symptom symptom) {
+            ++asked;
+            return ExplainFailure(system.view, device, symptom);
+        });
+        p.Click(IDC_START);
+        if (p.dlg.Started()) {
+            EXPECT_EQ(asked, 0) << c.name << ": the system is looked at only after a failure";
+            p.Click(IDC_SEARCH);
+            ASSERT_TRUE(WaitFor([&] { return !p.boxes.empty(); }, 3s)) << c.name;
+        }
+        ASSERT_EQ(p.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(asked, 1) << c.name;
+        const QString text = p.boxes[0].second;
+        const QString added = QString(c.added).replace("%1", sim.Device());
+        if (added.isEmpty()) {
+            EXPECT_TRUE(text.endsWith("press Start.")) << text.toStdString();
+        } else {
+            EXPECT_TRUE(text.contains(added)) << c.name << ": " << text.toStdString();
+            EXPECT_FALSE(text.startsWith(added.mid(1))) << c.name << ": today's text comes first";
+        }
+        if (!c.wired) {
+            EXPECT_TRUE(text.startsWith(missing)) << text.toStdString();
+            qunsetenv("Q42_COM1");
+        }
+    }
 }
 
 }  // namespace
