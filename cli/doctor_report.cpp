@@ -5,8 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
-
 namespace q42::ctl {
 
 ExitStatus DoctorStatus(const DoctorReport& report)
@@ -14,9 +12,7 @@ ExitStatus DoctorStatus(const DoctorReport& report)
     if (!report.answered.isEmpty()) {
         return ExitStatus::Done;
     }
-    const bool shut = std::any_of(report.findings.begin(), report.findings.end(),
-                                  [](const Finding& f) { return KeepsPortShut(f.kind); });
-    return shut ? ExitStatus::CannotOpen : ExitStatus::NoAnswer;
+    return report.portShut ? ExitStatus::CannotOpen : ExitStatus::NoAnswer;
 }
 
 QString FindingLine(const Finding& finding)

@@ -26,9 +26,11 @@ struct DoctorReport {
     QString system;  // "q42ctl 1.0.0 on Debian GNU/Linux 12 (bookworm), linux 6.1.0-57-amd64, x86_64"
     std::vector<Finding> findings;
     QList<AnsweredOn> answered;
+    // A finding kept a device from opening (a holder found after silence did not: the port opened).
+    bool portShut = false;
 };
 
-// 0 when a unit answered; else 3 when a finding keeps a port shut; else 4.
+// 0 when a unit answered; else 3 when a port stayed shut; else 4.
 ExitStatus DoctorStatus(const DoctorReport& report);
 
 // A finding as q42ctl words it: the fact, the fix, and the way to the port after it.

@@ -146,6 +146,10 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         }
     }
     Append(report.findings, system);
+    const auto shuts = [](const std::vector<Finding>& findings) {
+        return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return KeepsPortShut(f.kind); });
+    };
+    report.portShut = targets.isEmpty() && shuts(system);  // no device at all, and the system says why
 
     std::vector<std::unique_ptr<DetectSession>> probes;
     QList<QString> probed;
@@ -156,7 +160,8 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             node = ExamineDevice(setup.view, device.toStdString(), false);
         }
         Append(report.findings, node);
-        if (std::any_of(node.begin(), node.end(), [](const Finding& f) { return KeepsPortShut(f.kind); })) {
+        if (shuts(node)) {
+            report.portShut = true;
             continue;  // what keeps it shut is said; opening it would only say it again
         }
         probes.push_back(std::make_unique<DetectSession>(setup.probe, target, trace));
@@ -182,6 +187,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             report.findings.push_back(AnsweredFinding(on));
             continue;
         }
+        report.portShut = report.portShut || (probe.Status() == ExitStatus::CannotOpen && !probe.LostWhileWaiting());
         const QString device = probe.OpenedDevice().isEmpty() ? probed[static_cast<qsizetype>(i)] : probe.OpenedDevice();
         Append(report.findings, ProbeFindings(setup.view, device.isEmpty() ? probe.Label() : device, probe));
     }

@@ -83,7 +83,7 @@ TEST(CtlTable, CommandWordsBothWays)
         EXPECT_STREQ(CommandWord(command.command), command.word);
     }
     EXPECT_FALSE(CommandNamed(QStringLiteral("GET")).has_value());
-    EXPECT_EQ(CommandWordList().toStdString(), "get, set, save, ports, detect or commission");
+    EXPECT_EQ(CommandWordList().toStdString(), "get, set, save, ports, detect, commission or doctor");
 }
 
 }  // namespace

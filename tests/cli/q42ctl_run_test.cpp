@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QMap>
 #include <QRegularExpression>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -390,6 +391,89 @@ TEST(Q42ctl, BusyAndPermissionDeniedAreToldApart)
     EXPECT_TRUE(denied.err.startsWith(sim.Device() + ": the device cannot be opened: permission denied"))
         << denied.err.toStdString();
     EXPECT_TRUE(denied.err.contains("dialout")) << denied.err.toStdString();
+}
+
+// doctor: only the read-only query goes out, at each rate to each device that opens; what keeps a
+// port shut is named from the system itself (the holder, the group), and the exit status follows.
+TEST(Q42ctl, DoctorNamesTheUnitAndWhatKeepsAPortShut)
+{
+    SimProcess fast({"--verbose", "--strict-baud"});
+    SimProcess slow({"--verbose", "--strict-baud", "--baud", "9600"});
+    SimProcess silent({"--verbose", "--no-answer"});
+    slow.Wire(3);
+    const CtlRun found = RunCtl({"-r", fast.Device(), "-p", "3", "-r", silent.Device(), "-t", "300", "doctor", "--json"});
+    qunsetenv("Q42_COM3");
+    EXPECT_EQ(found.exitCode, 0) << found.out.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(found.out.toUtf8()).object();
+    EXPECT_TRUE(report["system"].toString().startsWith("q42ctl 1.0.0 on ")) << found.out.toStdString();
+    QStringList answered;
+    for (const QJsonValue& on : report["answered"].toArray()) {
+        answered << QStringLiteral("%1 %2 %3").arg(on["device"].toString()).arg(on["baud"].toInt()).arg(on["port"].toInt());
+    }
+    EXPECT_EQ(answered, QStringList({fast.Device() + " 57600 0", slow.Device() + " 9600 3"}));  // -r before -p
+    QStringList kinds;
+    for (const QJsonValue& finding : report["findings"].toArray()) {
+        if (finding["kind"] == "unit-answered" || finding["kind"] == "no-answer") {
+            kinds << finding["kind"].toString() + " " + finding["device"].toString();
+        }
+        if (finding["kind"] == "unit-answered" && finding["device"] == slow.Device()) {
+            EXPECT_TRUE(finding["text"].toString().endsWith("at 9600 baud: in the window choose COM 3 and 9600."))
+                << finding["text"].toString().toStdString();
+        }
+    }
+    EXPECT_EQ(kinds.join(", ").toStdString(), QStringList({"unit-answered " + fast.Device(), "no-answer " + silent.Device(),
+                                             "unit-answered " + slow.Device()}).join(", ").toStdString());
+    Pump(std::chrono::milliseconds(30));
+    EXPECT_EQ(fast.FramesReceived(), QStringList({kQueryFrame}));
+    EXPECT_EQ(slow.Logged("garbled") + slow.FramesReceived(), QStringList({kQueryFrame, kQueryFrame}));
+    EXPECT_EQ(silent.FramesReceived(), QStringList({kQueryFrame, kQueryFrame}));
+
+    const CtlRun none = RunCtl({"-r", silent.Device(), "-t", "200", "doctor"});
+    EXPECT_EQ(none.exitCode, 4) << none.out.toStdString();
+    EXPECT_TRUE(none.out.contains("no-answer: " + silent.Device() + ": no unit answered the query at 57600 or 9600 baud"))
+        << none.out.toStdString();
+    EXPECT_TRUE(none.out.endsWith("No unit answered.\n")) << none.out.toStdString();
+    // The other end of the pseudo-terminal holds it, as a terminal left open would hold an adapter.
+    EXPECT_TRUE(none.out.contains(QStringLiteral("held-by-program: %1 is held by q42-unit-sim (process ").arg(silent.Device())))
+        << none.out.toStdString();
+
+    // Held by this very test: the holder is named by its process id.
+    QSerialPort holder(fast.Device());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    const CtlRun held = RunCtl({"-r", fast.Device(), "doctor"});
+    holder.close();
+    EXPECT_EQ(held.exitCode, 3) << held.out.toStdString();
+    EXPECT_TRUE(held.out.contains(QStringLiteral("held-by-program: %1 is held by ").arg(fast.Device())) &&
+                held.out.contains(QStringLiteral("(process %1)").arg(QCoreApplication::applicationPid())))
+        << held.out.toStdString();
+
+    for (const auto& [args, text] : std::vector<std::pair<QStringList, QString>>{
+             {{"-r", fast.Device(), "doctor", "-o", "report.txt"}, "doctor only looks: it writes no file"},
+             {{"doctor", "--log", "x.log"}, "doctor only looks"},
+             {{"doctor", "extra"}, "unexpected argument \"extra\""},
+             {{"get", "--acceptance", "r.txt", "-r", "x"}, "--acceptance goes with doctor"}}) {
+        const CtlRun refused = RunCtl(args);
+        EXPECT_EQ(refused.exitCode, 2) << text.toStdString();
+        EXPECT_TRUE(refused.err.contains(text) && refused.out.isEmpty()) << refused.err.toStdString();
+    }
+    const CtlRun file = RunCtl({"-r", Q42_SOURCE_DIR "/README.md", "doctor"});
+    EXPECT_EQ(file.exitCode, 3);
+    EXPECT_TRUE(file.out.contains("not-serial: " Q42_SOURCE_DIR "/README.md is not a device")) << file.out.toStdString();
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "a user outside the pseudo-terminal's group needs root to become";
+    }
+    const CtlRun denied = RunCtl({"-r", fast.Device(), "doctor"}, [] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(99);
+        }
+    });
+    EXPECT_EQ(denied.exitCode, 3);
+    const QFileInfo node(fast.Device());
+    EXPECT_TRUE(denied.out.contains(QStringLiteral("not-in-group: %1 belongs to group %2 (mode c").arg(fast.Device(), node.group())) &&
+                denied.out.contains(QStringLiteral("and nobody is not in it. Join it with `sudo usermod -aG %1 nobody`, "
+                                                   "then log out and in again.").arg(node.group())))
+        << denied.out.toStdString();
 }
 
 }  // namespace
