@@ -16,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include "acceptance_run.h"
 #include "backup_file.h"
 #include "commission_run.h"
 #include "ctl_options.h"
@@ -125,6 +126,11 @@ ExitStatus Commission(const CtlRequest& request, const LineTrace& trace)
 
 ExitStatus Doctor(const CtlRequest& request, const LineTrace& trace)
 {
+    if (!request.acceptance.isEmpty()) {
+        const AcceptanceSetup acceptance{request.targets, request.timeoutMs, request.acceptance,
+                                         QCoreApplication::applicationFilePath()};
+        return RunAcceptance(acceptance, AskOnTerminal);
+    }
     DoctorSetup setup;
     setup.targets = request.targets;
     setup.probe = DetectTaskOf(request);
@@ -239,7 +245,8 @@ int main(int argc, char** argv)
     // meaning that the unit was not touched.
     for (const QString& problem : {request.output.isEmpty() ? QString() : CheckOutputFile(request.output),
                                    request.backupFile.isEmpty() ? QString() : CheckOutputFile(request.backupFile),
-                                   request.log.isEmpty() ? QString() : CheckLogFile(request.log)}) {
+                                   request.log.isEmpty() ? QString() : CheckLogFile(request.log),
+                                   request.acceptance.isEmpty() ? QString() : CheckOutputFile(request.acceptance)}) {
         if (!problem.isEmpty()) {
             std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
             return static_cast<int>(ExitStatus::BadUsage);

@@ -88,6 +88,7 @@ struct LineControl {
     bool silent = false;  // no unit on the line: frames are heard by nobody
     std::string fault;    // of the unit now on the line
     std::string input;    // a command line still arriving
+    bool hangUp = false;  // the cable pulled: the line closes
 };
 
 // Takes the commands that have come on standard input; false once it has closed.
@@ -107,6 +108,10 @@ bool ReadControl(LineControl& control, q42::sim::UnitModel& unit, const SimOptio
         char fault[32] = "";
         if (command == "silent") {
             control.silent = true;
+        } else if (command == "power-cycle") {
+            unit.PowerCycle();
+        } else if (command == "hangup") {
+            control.hangUp = true;
         } else if (std::sscanf(command.c_str(), "unit %d %31s", &number, fault) >= 1) {
             unit.BecomeUnit(number);
             control = {false, fault, control.input};
@@ -217,6 +222,9 @@ int Run(const SimOptions& o)
         }
         if (controlOpen && (pfd[1].revents & (POLLIN | POLLHUP)) != 0) {
             controlOpen = ReadControl(control, unit, o);
+            if (control.hangUp) {
+                return hangUp();
+            }
         }
         if ((pfd[0].revents & POLLIN) == 0) {
             continue;

@@ -21,6 +21,7 @@ void UnitModel::BecomeUnit(int n)
     const std::uint16_t defaults[kParameterCount] = {120, 10, 10, 12, 12, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1};
     std::copy(std::begin(defaults), std::end(defaults), m_values.begin());
     m_values[1] = static_cast<std::uint16_t>((10 + n) & 0xFF);  // row 1: L9 ATT_DL
+    m_saved = m_values;
     m_saves = 0;
 }
 
@@ -65,6 +66,7 @@ std::optional<std::vector<std::uint8_t>> UnitModel::Answer(const std::string& li
         return std::vector<std::uint8_t>{kAckByte};
     case CMD_SAVE:
         ++m_saves;
+        m_saved = m_values;
         return std::vector<std::uint8_t>{kAckByte};
     default:
         return std::nullopt;

@@ -27,8 +27,12 @@ public:
     const std::array<std::uint16_t, kParameterCount>& Values() const { return m_values; }
     int SaveCount() const { return m_saves; }
 
+    // Switched off and on: the values saved last come back, those only set are gone.
+    void PowerCycle() { m_values = m_saved; }
+
 private:
     std::array<std::uint16_t, kParameterCount> m_values{};
+    std::array<std::uint16_t, kParameterCount> m_saved{};
     int m_saves = 0;
 };
 

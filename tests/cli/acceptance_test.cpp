@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+// The guided first run against the simulated unit, its prompts answered on standard input as a
+// technician would: the power cycle and the pulled cable done to the unit when asked for.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "sim_process.h"
+
+namespace q42::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
+{
+    SimProcess first({"--control", "--verbose"});
+    ASSERT_TRUE(first.Started());
+    std::unique_ptr<SimProcess> second;
+    QTemporaryDir dir;
+    // The adapter's stable name, as /dev/serial/by-id gives one: it leads to the unit plugged in.
+    const QString link = dir.filePath("unit");
+    ASSERT_TRUE(QFile::link(first.Device(), link));
+    const QString report = dir.filePath("report.txt");
+
+    QProcess run;
+    run.start(QStringLiteral(Q42CTL_PATH), {"-r", link, "-t", "400", "doctor", "--acceptance", report});
+    QString err;
+    int answered = 0;
+    const struct {
+        const char* prompt;
+        const char* answer;
+    } prompts[] = {
+        {"Type one value to change for the test as NAME=VALUE", "L9_ATT_DL=11\n"},
+        {"Switch the unit off, then on again", "\n"},
+        {"Next the cable: press Enter, then pull the USB cable", "\n"},
+        {"Plug the cable back in", "\n"},
+    };
+    while (run.state() != QProcess::NotRunning && answered < 4) {
+        run.waitForReadyRead(200);
+        err += QString::fromLocal8Bit(run.readAllStandardError());
+        if (!err.contains(prompts[answered].prompt)) {
+            continue;
+        }
+        if (answered == 1) {
+            first.Control("power-cycle");  // only what was saved survives it
+        }
+        if (answered == 3) {
+            second = std::make_unique<SimProcess>(QStringList{"--verbose"});
+            QFile::remove(link);
+            ASSERT_TRUE(QFile::link(second->Device(), link));
+        }
+        run.write(prompts[answered].answer);
+        run.waitForBytesWritten();
+        if (answered == 2) {
+            Pump(1500ms);  // the unit answers the polls a while, then the cable goes
+            first.Control("hangup");
+        }
+        err = err.mid(err.indexOf(prompts[answered].prompt) + 1);
+        ++answered;
+    }
+    ASSERT_TRUE(run.waitForFinished(30000));
+    err += QString::fromLocal8Bit(run.readAllStandardError());
+    EXPECT_EQ(answered, 4) << err.toStdString();
+    EXPECT_EQ(run.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(run.readAllStandardOutput().isEmpty());
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList steps;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+        if (line.startsWith("== ")) {
+            steps << line.section(':', 0, 1);
+        }
+    }
+    EXPECT_EQ(steps, QStringList({"== doctor: PASS", "== detect: PASS", "== get: PASS", "== set, verify, save: PASS",
+                                  "== values after the power cycle: PASS", "== cable pulled: PASS",
+                                  "== first values put back: PASS"}));
+    EXPECT_TRUE(err.contains(QStringLiteral("acceptance: 7 of 7 steps passed; send %1 back").arg(report))) << err.toStdString();
+    // Only the query went to the unit before the set (doctor, detect, get and the set's own read),
+    // then the set, the save and the read that verifies; then the polls of the cable step.
+    const QString commands = first.Commands();
+    EXPECT_TRUE(commands.startsWith("21 21 21 21 23 06 21")) << commands.toStdString();
+    const QStringList sets = first.FramesReceived().filter(":FF23");
+    ASSERT_EQ(sets.size(), 1);
+    EXPECT_TRUE(sets[0].startsWith(":FF23006D0278000021010B002701")) << "L9 ATT_DL 11, the rest as read: " << sets[0].toStdString();
+    EXPECT_TRUE(second && second->Commands().contains("23 06 21")) << (second ? second->Commands().toStdString() : "");
+}
+
+TEST(Acceptance, StopsWhereNoUnitAnswersAndKeepsTheRecord)
+{
+    SimProcess silent({"--no-answer", "--verbose"});
+    QTemporaryDir dir;
+    QProcess run;
+    run.start(QStringLiteral(Q42CTL_PATH),
+              {"-r", silent.Device(), "-t", "200", "doctor", "--acceptance", dir.filePath("report.txt")});
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 4);
+    QFile file(dir.filePath("report.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains("== doctor: FAIL: no unit answered")) << text.toStdString();
+    EXPECT_FALSE(text.contains("== get")) << "nothing after a doctor that found no unit";
+    EXPECT_EQ(silent.Commands(), "21 21");
+}
+
+}  // namespace
+}  // namespace q42::test
