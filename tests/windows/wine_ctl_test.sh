@@ -35,6 +35,21 @@ set -e
 commands=$(sed -n 's/^q42-unit-sim: got :FF\(..\).*/\1/p' "$work/unit.log" | tr '\n' ' ')
 [ "$commands" = "21 21 21 23 06 21 06 " ] || fail "the unit got: $commands"
 
+# doctor: the device manager's adapters read (or said unread), the unit found on COM1, in the
+# window's terms; only the query goes out.
+json=$(ctl -r COM1 doctor --json) || fail "doctor: $json"
+python3 - "$json" <<'PY' || fail "doctor printed: $json"
+import json, sys
+report = json.loads(sys.argv[1])
+assert [(a["device"], a["baud"], a["port"]) for a in report["answered"]] == [("COM1", 57600, 1)], report["answered"]
+assert report["system"].startswith("q42ctl 1.0.0 on Windows"), report["system"]
+kinds = [f["kind"] for f in report["findings"]]
+assert "unit-answered" in kinds and all(k in ("unit-answered", "not-visible", "device-problem") for k in kinds), kinds
+print("doctor under Wine:", kinds)
+PY
+commands=$(sed -n 's/^q42-unit-sim: got :FF\(..\).*/\1/p' "$work/unit.log" | tr '\n' ' ')
+[ "$commands" = "21 21 21 23 06 21 06 21 " ] || fail "after doctor the unit got: $commands"
+
 # Two runs at once append to one log (Z: is Wine's name for /); each line is one whole JSON object.
 ctl -r COM1 --log "Z:$work/bench.jsonl" --unit-id one set l9_att_dl=34 >/dev/null &
 first=$!
@@ -46,4 +61,4 @@ records = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]
 units = sorted((r["unit"], r["device"], r["status"], r["changes"][0]["new"]) for r in records)
 assert units == [("one", "COM1", 0, 34), ("two", "COM2", 0, 35)], units
 PY
-echo "1 passed, 0 failed: q42ctl.exe under Wine on COM1 and com12, and two runs sharing one log"
+echo "1 passed, 0 failed: q42ctl.exe under Wine on COM1 and com12, doctor, and two runs sharing one log"
