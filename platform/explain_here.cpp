@@ -6,7 +6,7 @@
 
 namespace q42 {
 
-std::optional<Finding> ExplainFailureHere(const std::string& device, Symptom symptom)
+std::optional<Finding> ExplainFailureHere([[maybe_unused]] const std::string& device, Symptom symptom)
 {
 #ifdef _WIN32
     if (symptom == Symptom::Missing) {
