@@ -46,7 +46,8 @@ int main(int argc, char** argv)
             ms.push_back(static_cast<double>(shownAt - pressed) / 1e6);
         }
         std::sort(ms.begin(), ms.end());
-        const qsizetype added = text.indexOf(QLatin1String("COM list (12 or COM12 for COM12).")) + 33;
+        const QLatin1String today("(12 or COM12 for COM12).");  // the end of the box without a finding
+        const qsizetype added = text.lastIndexOf(today) + today.size();
         std::printf("| %s | %.3f | %.3f | %s |\n", examined ? "this machine examined" : "nothing examined",
                     ms[ms.size() / 2], ms[ms.size() * 95 / 100],
                     added < text.size() ? qPrintable(text.mid(added).trimmed().left(60) + QStringLiteral("...")) : "none");
