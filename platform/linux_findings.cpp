@@ -19,7 +19,6 @@ const char kReplug[] = "then unplug the adapter and plug it in again.";
 struct GroupEntry {
     std::string name;
     std::vector<std::string> members;
-    bool found = false;
 };
 
 GroupEntry GroupOf(const std::string& file, unsigned gid)
@@ -35,7 +34,7 @@ GroupEntry GroupOf(const std::string& file, unsigned gid)
         if (fields.size() < 3 || fields[2] != std::to_string(gid)) {
             continue;
         }
-        GroupEntry group{fields[0], {}, true};
+        GroupEntry group{fields[0], {}};
         if (fields.size() > 3) {
             std::istringstream names(fields[3]);
             for (std::string member; std::getline(names, member, ',');) {
@@ -44,7 +43,7 @@ GroupEntry GroupOf(const std::string& file, unsigned gid)
         }
         return group;
     }
-    return {std::to_string(gid), {}, false};
+    return {std::to_string(gid), {}};  // a group the file does not name: its number
 }
 
 std::string ProcessText(const ProcessEntry& process)
