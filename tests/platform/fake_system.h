@@ -94,6 +94,8 @@ public:
         Write("proc/" + std::to_string(pid) + "/fd", "");
     }
 
+    std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+
     SystemView view;
     std::map<std::string, NodeFacts> nodes;
 

@@ -63,6 +63,7 @@ TEST(KernelViews, WhatTheKernelWroteIsRead)
     ASSERT_EQ(KindsOf(unbound), std::vector<FindingKind>{FindingKind::NoDriver});
     EXPECT_TRUE(Has(unbound[0].adapter, "0403:6001")) << unbound[0].adapter;
     EXPECT_TRUE(Has(unbound[0].adapter, "serial Q42KERNEL1")) << unbound[0].adapter;
+    EXPECT_TRUE(Has(unbound[0].text, "is on the USB bus, but no driver serves it")) << unbound[0].text;
     EXPECT_TRUE(Has(unbound[0].fix, "sudo modprobe ftdi_sio")) << unbound[0].fix;
 
     const SystemView usbfsView = KernelView("usbfs");
@@ -83,10 +84,25 @@ TEST(AdapterRules, EachFindingFromItsOwnTree)
     };
     const Row rows[] = {
         {"healthy", [](FakeSystem& s) { s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0"); }, {}, ""},
+        {"a kernel without a USB bus", [](FakeSystem& s) { std::filesystem::remove_all(s.Path("sys/bus/usb")); },
+         {FindingKind::NoAdapter}, "No USB serial adapter"},
         {"no adapter, only a hub", [](FakeSystem& s) { s.Adapter("1d6b", "0002", "hub"); }, {FindingKind::NoAdapter},
          "No USB serial adapter is on the USB bus"},
         {"a CH340 without its module",
          [](FakeSystem& s) { s.Adapter("1a86", "7523", ""); }, {FindingKind::NoDriver}, "`sudo modprobe ch341`"},
+        {"a commented alias names no module",
+         [](FakeSystem& s) {
+             s.Adapter("1a86", "7523", "");
+             s.Write("modules.alias", "# usb:v1a86p7523d*dc*dsc*dp*ic*isc*ip*in* ch341\n");
+         },
+         {FindingKind::NoDriver}, "This kernel does not know the chip"},
+        {"the bus cannot be read",
+         [](FakeSystem& s) {
+             std::filesystem::remove_all(s.Path("sys/bus/usb/devices"));
+             s.Write("sys/bus/usb/devices", "");  // no folder to list, as when it may not be read
+         },
+         {FindingKind::NotVisible},
+         "The USB bus could not be looked at"},
         {"a chip no module knows", [](FakeSystem& s) { s.Adapter("0403", "6015", ""); }, {FindingKind::NoDriver},
          "This kernel does not know the chip"},
         {"brltty holds it through usbfs",
@@ -136,7 +152,9 @@ TEST(AdapterRules, EachFindingFromItsOwnTree)
         if (!findings.empty()) {
             EXPECT_TRUE(Has(FindingSentence(findings[0]), row.text)) << row.name << ": " << FindingSentence(findings[0]);
             // After a fix on the bus the adapter has a port to choose; ModemManager changes no port.
-            EXPECT_EQ(findings[0].thenChoosePort, findings[0].kind != FindingKind::ModemManager) << row.name;
+            EXPECT_EQ(findings[0].thenChoosePort,
+                      findings[0].kind != FindingKind::ModemManager && findings[0].kind != FindingKind::NotVisible)
+                << row.name;
         }
     }
 }
@@ -147,6 +165,7 @@ TEST(AdapterRules, UdevsIgnoreMarkKeepsModemManagerQuietForThatDevice)
     system.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0");
     system.Process(640, "ModemManager");
     system.nodes["/dev/ttyUSB0"] = {true, true, 20, 0660, true};
+    system.Write("udev/c188:0", "I:1234\nE:ID_MM_DEVICE_IGNORE=0\n");
     const auto before = ExamineDevice(system.view, "/dev/ttyUSB0", false);
     EXPECT_EQ(KindsOf(before), std::vector<FindingKind>{FindingKind::ModemManager});
     system.Write("udev/c188:0", "I:1234\nE:ID_MM_DEVICE_IGNORE=1\n");
@@ -200,6 +219,7 @@ TEST(DeviceRules, NotADevice)
     const auto findings = ExamineDevice(system.view, "/etc/passwd", true);
     ASSERT_EQ(KindsOf(findings), std::vector<FindingKind>{FindingKind::NotSerial});
     EXPECT_TRUE(KeepsPortShut(findings[0].kind));
+    EXPECT_FALSE(findings[0].thenChoosePort);
 }
 
 TEST(DeviceRules, TheProgramHoldingTheDevice)
@@ -225,7 +245,12 @@ TEST(DeviceRules, TheProgramHoldingTheDevice)
         {"the program itself is no holder", [](FakeSystem& s) { s.Process(555, "q42ctl", "/dev/ttyUSB0"); },
          Symptom::Busy, std::nullopt, ""},
         {"another user's", [](FakeSystem& s) { s.HiddenProcess(3000, "cu"); }, Symptom::Busy, FindingKind::HeldUnseen,
-         "1 processes of other users could not be looked at"},
+         "1 processes of other users could not be looked at. `sudo lsof /dev/ttyUSB0` names the program"},
+        {"a missing device and no adapter on the bus", [](FakeSystem&) {}, Symptom::Missing, FindingKind::NoAdapter,
+         "No USB serial adapter"},
+        {"refused, and not in the group",
+         [](FakeSystem& s) { s.nodes["/dev/ttyUSB0"] = {true, true, 20, 0660, false}; }, Symptom::Denied,
+         FindingKind::NotInGroup, "belongs to group dialout"},
         {"another device open", [](FakeSystem& s) { s.Process(31, "minicom", "/dev/ttyUSB1"); }, Symptom::Busy,
          std::nullopt, ""},
         {"ModemManager when nothing answers", [](FakeSystem& s) { s.Process(640, "ModemManager"); }, Symptom::Silent,
@@ -242,9 +267,42 @@ TEST(DeviceRules, TheProgramHoldingTheDevice)
         ASSERT_EQ(found.has_value(), row.kind.has_value()) << row.name;
         if (found) {
             EXPECT_EQ(found->kind, *row.kind) << row.name;
+            EXPECT_EQ(found->thenChoosePort, row.symptom == Symptom::Missing) << row.name;
             EXPECT_TRUE(Has(FindingSentence(*found), row.text)) << row.name << ": " << FindingSentence(*found);
         }
     }
+}
+
+// A device named by its stable link is held as the node it leads to; doctor asks for holders only
+// when told to.
+TEST(DeviceRules, HoldersOfALinkAndOnlyWhenAsked)
+{
+    FakeSystem system;
+    system.Write("dev/ttyUSB0", "");
+    system.Link("dev/serial/by-id/usb-FTDI_A50285BI", "../../ttyUSB0");
+    system.Process(4242, "minicom", system.Path("dev/ttyUSB0"));
+    const std::string link = system.Path("dev/serial/by-id/usb-FTDI_A50285BI");
+    system.nodes[link] = {true, true, 20, 0660, true};
+    const std::optional<Finding> held = ExplainFailure(system.view, link, Symptom::Busy);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_TRUE(Has(held->text, "is held by minicom (process 4242)")) << held->text;
+    EXPECT_EQ(KindsOf(ExamineDevice(system.view, link, true)), std::vector<FindingKind>{FindingKind::HeldByProgram});
+    EXPECT_TRUE(ExamineDevice(system.view, link, false).empty());
+}
+
+// A CDC ACM adapter's tty sits in a tty folder of its interface; an adapter without bus numbers has
+// no usbfs node.
+TEST(AdapterRules, TheTtyAndNodeOfEachKindOfAdapter)
+{
+    FakeSystem system;
+    system.Adapter("2341", "0043", "cdc_acm");
+    system.Write("sys/devices/pci0000:00/usb1/1-1/1-1:1.0/tty/ttyACM0/dev", "166:0\n");
+    system.Write("sys/devices/pci0000:00/usb1/1-1/devnum", "");
+    const AdapterScan scan = ScanUsbSerialAdapters(system.view);
+    ASSERT_EQ(scan.adapters.size(), 1u);
+    EXPECT_EQ(scan.adapters[0].tty, "ttyACM0");
+    EXPECT_EQ(scan.adapters[0].usbNode, "");
+    EXPECT_EQ(scan.adapters[0].driver, "cdc_acm");
 }
 
 // The window's one finding: the first that explains the symptom, in the fixed order.
@@ -343,6 +401,16 @@ TEST(AliasPatterns, AsModulesAliasWritesThem)
         {"*", "", true},
         {"usb:[", "usb:[", true},
         {"usb:[", "usb:x", false},
+        {"a*b*c", "aXbXbYc", true},
+        {"a*bc", "abcbc", true},
+        {"*[0-2]x", "13x2x", true},
+        {"a*b", "ab", true},
+        {"a*b", "acbd", false},
+        {"[a-c]", "d", false},
+        {"[ab]", "b", true},
+        {"x[ab]y", "xcy", false},
+        {"?", "", false},
+        {"**", "abc", true},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(AliasPatternMatches(row.pattern, row.text), row.matches) << row.pattern << " / " << row.text;
