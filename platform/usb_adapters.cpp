@@ -217,7 +217,6 @@ AdapterScan ScanUsbSerialAdapters(const SystemView& view)
         }
         adapter.serial = ReadAttribute(device / "serial");
         adapter.product = ReadAttribute(device / "product");
-        adapter.manufacturer = ReadAttribute(device / "manufacturer");
         adapter.usbNode = UsbNodeOf(device);
         scan.adapters.push_back(adapter);
     }

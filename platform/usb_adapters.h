@@ -15,7 +15,7 @@ struct UsbSerialAdapter {
     std::string interfaceName;  // "1-1:1.0"
     std::string vendorId;       // four lower-case hex digits, as sysfs writes them
     std::string productId;
-    std::string serial, product, manufacturer;
+    std::string serial, product;
     std::string chip;     // "FTDI FT232R", where the USB ids are of a chip known here
     std::string driver;   // the driver bound to the interface now; empty: none
     std::string module;   // the kernel module that serves these ids, from modules.alias

@@ -416,6 +416,9 @@ TEST(Q42ctl, DoctorNamesTheUnitAndWhatKeepsAPortShut)
         if (finding["kind"] == "unit-answered" || finding["kind"] == "no-answer") {
             kinds << finding["kind"].toString() + " " + finding["device"].toString();
         }
+        if (finding["kind"] == "unit-answered" && finding["device"] == fast.Device()) {
+            EXPECT_TRUE(finding["text"].toString().contains("no COM number of the window reaches it"));
+        }
         if (finding["kind"] == "unit-answered" && finding["device"] == slow.Device()) {
             EXPECT_TRUE(finding["text"].toString().endsWith("at 9600 baud: in the window choose COM 3 and 9600."))
                 << finding["text"].toString().toStdString();

@@ -56,6 +56,7 @@ TEST(KernelViews, WhatTheKernelWroteIsRead)
     EXPECT_EQ(a.tty, "ttyUSB0");
     EXPECT_EQ(a.usbNode, "/dev/bus/usb/001/002");
     EXPECT_EQ(a.chip, "FTDI FT232R");
+    EXPECT_EQ(DescribeUsbAdapter(a), "QEMU USB SERIAL (FTDI FT232R, 0403:6001, serial Q42KERNEL1)");
     EXPECT_TRUE(ExamineAdapters(KernelView("bound"), bound).empty());
 
     const SystemView unboundView = KernelView("unbound");
@@ -245,7 +246,14 @@ TEST(DeviceRules, TheProgramHoldingTheDevice)
         {"the program itself is no holder", [](FakeSystem& s) { s.Process(555, "q42ctl", "/dev/ttyUSB0"); },
          Symptom::Busy, std::nullopt, ""},
         {"another user's", [](FakeSystem& s) { s.HiddenProcess(3000, "cu"); }, Symptom::Busy, FindingKind::HeldUnseen,
-         "1 processes of other users could not be looked at. `sudo lsof /dev/ttyUSB0` names the program"},
+         "no program of this user holds it: 1 processes of other users could not be looked at. `sudo lsof "
+         "/dev/ttyUSB0` names the program"},
+        {"/proc's own folders are no processes",
+         [](FakeSystem& s) {
+             s.Write("proc/self/comm", "minicom\n");
+             s.Link("proc/self/fd/3", "/dev/ttyUSB0");
+         },
+         Symptom::Busy, std::nullopt, ""},
         {"a missing device and no adapter on the bus", [](FakeSystem&) {}, Symptom::Missing, FindingKind::NoAdapter,
          "No USB serial adapter"},
         {"refused, and not in the group",
@@ -303,6 +311,14 @@ TEST(AdapterRules, TheTtyAndNodeOfEachKindOfAdapter)
     EXPECT_EQ(scan.adapters[0].tty, "ttyACM0");
     EXPECT_EQ(scan.adapters[0].usbNode, "");
     EXPECT_EQ(scan.adapters[0].driver, "cdc_acm");
+    EXPECT_EQ(scan.adapters[0].chip, "");
+
+    system.Adapter("0403", "6015", "ftdi_sio", "ttyUSB0", "1-0");  // listed after 1-1, found first
+    const AdapterScan two = ScanUsbSerialAdapters(system.view);
+    ASSERT_EQ(two.adapters.size(), 2u);
+    EXPECT_EQ(two.adapters[0].interfaceName + " " + two.adapters[0].chip, "1-0:1.0 FTDI FT-X");
+    EXPECT_EQ(KnownChip("0403", "7523"), "");
+    EXPECT_EQ(KnownChip("1a86", "6001"), "");
 }
 
 // The window's one finding: the first that explains the symptom, in the fixed order.

@@ -32,6 +32,13 @@ TEST(WindowsDevices, ProblemCodesOfAdaptersNamed)
          "Install the driver of the adapter's maker"},
         {"an unknown code", {"USB\\VID_10C4&PID_EA60\\0001", "CP2102 USB to UART Bridge Controller", 48}, true,
          "the device manager reports a problem (Device Manager's Code 48)"},
+        {"a CH341 without its driver", {"USB\\VID_1A86&PID_5523\\1", "USB-SERIAL CH341", 28}, true, "CH341SER"},
+        {"a CH340 that does not start gets the general fix", {"USB\\VID_1A86&PID_7523\\1", "USB-SERIAL CH340", 10},
+         true, "Windows cannot start it (Device Manager's Code 10). Unplug the adapter"},
+        {"unknown ids, a UART by name", {"USB\\VID_1234&PID_5678\\1", "USB to UART Bridge", 43}, true,
+         "(1234:5678) has no COM port: Windows stopped it"},
+        {"unknown ids, a COM port by name", {"USB\\VID_1234&PID_5678\\1", "Generic Device (COM7)", 31}, true,
+         "Windows cannot load its driver (Device Manager's Code 31)"},
         {"working", {"USB\\VID_0403&PID_6001\\A50285BI", "USB Serial Converter", 0}, false, ""},
         {"a mouse with a problem", {"USB\\VID_046D&PID_C077\\5&1", "USB Input Device", 10}, false, ""},
         {"no USB ids", {"ROOT\\PORTS\\0000", "Communications Port (COM1)", 10}, false, ""},
@@ -53,6 +60,7 @@ TEST(WindowsDevices, AListNotReadIsSaidNotTakenForHealthy)
     const std::vector<Finding> findings = ExamineWindowsDevices({{}, false});
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].kind, FindingKind::NotVisible);
+    EXPECT_FALSE(findings[0].thenChoosePort);
     EXPECT_TRUE(ExamineWindowsDevices({{}, true}).empty());
 }
 
@@ -62,6 +70,20 @@ TEST(WindowsDevices, UsbIdsOfInstanceIds)
     EXPECT_EQ(UsbIdsOf("FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000"),
               std::make_pair(std::string("0403"), std::string("6001")));
     EXPECT_EQ(UsbIdsOf("ACPI\\PNP0501\\1"), std::make_pair(std::string(), std::string()));
+    EXPECT_EQ(UsbIdsOf("USB\\VID_067B&PID_2303"), std::make_pair(std::string("067b"), std::string("2303")));
+}
+
+// Each code an adapter shows has its own meaning and fix.
+TEST(WindowsDevices, EveryKnownCodeSaysWhatItMeans)
+{
+    for (const unsigned code : {1u, 3u, 10u, 22u, 28u, 31u, 39u, 43u, 52u}) {
+        const std::vector<Finding> findings =
+            ExamineWindowsDevices({{{"USB\\VID_0403&PID_6001\\A1", "USB Serial Converter", code}}, true});
+        ASSERT_EQ(findings.size(), 1u) << code;
+        EXPECT_TRUE(Has(findings[0].text, "(Device Manager's Code " + std::to_string(code) + ")")) << findings[0].text;
+        EXPECT_FALSE(Has(findings[0].text, "reports a problem")) << code << ": " << findings[0].text;
+        EXPECT_FALSE(Has(findings[0].fix, "look at the adapter's properties")) << code;
+    }
 }
 
 }  // namespace
