@@ -139,11 +139,13 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             const QString device = DeviceOf(t, present);
             return !device.isEmpty() && setup.view.node(device.toStdString()).exists;
         });
-        if (givenExists) {
-            system.erase(std::remove_if(system.begin(), system.end(),
-                                        [](const Finding& f) { return f.kind == FindingKind::NoAdapter; }),
-                         system.end());
-        }
+        // Each device's own ModemManager line names it; the system's would only say it again.
+        system.erase(std::remove_if(system.begin(), system.end(),
+                                    [&](const Finding& f) {
+                                        return (givenExists && f.kind == FindingKind::NoAdapter) ||
+                                               (!targets.isEmpty() && f.kind == FindingKind::ModemManager);
+                                    }),
+                     system.end());
     }
     Append(report.findings, system);
     const auto shuts = [](const std::vector<Finding>& findings) {

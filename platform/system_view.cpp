@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "system_view.h"
 
+#include <cstdlib>
+
 #ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
@@ -61,6 +63,16 @@ SystemView SystemView::Live()
     SystemView view;
 #ifndef _WIN32
     view.modulesAlias = "/lib/modules/" + KernelRelease() + "/modules.alias";
+    // Another system's records under one folder (sys/, proc/, group, modules.alias, udev/), as a
+    // test or a support engineer replaying a technician's machine gives them; the nodes stay live.
+    if (const char* root = std::getenv("Q42_SYSTEM_ROOT"); root != nullptr && *root != '\0') {
+        const std::string r = root;
+        view.sys = r + "/sys";
+        view.proc = r + "/proc";
+        view.groupFile = r + "/group";
+        view.modulesAlias = r + "/modules.alias";
+        view.udevData = r + "/udev";
+    }
     view.login = LiveLogin();
     view.node = LiveNode;
     view.selfPid = static_cast<int>(::getpid());

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 
+#include "fake_system.h"
 #include "sim_process.h"
 
 namespace q42::test {
@@ -477,6 +478,44 @@ TEST(Q42ctl, DoctorNamesTheUnitAndWhatKeepsAPortShut)
                 denied.out.contains(QStringLiteral("and nobody is not in it. Join it with `sudo usermod -aG %1 nobody`, "
                                                    "then log out and in again.").arg(node.group())))
         << denied.out.toStdString();
+}
+
+// doctor over a system of the test's own (Q42_SYSTEM_ROOT): what the bus shows explains a device that
+// is not there, with q42ctl's step after the fix; ModemManager is advisory and changes no status.
+TEST(Q42ctl, DoctorReadsTheSystemItIsGiven)
+{
+    FakeSystem system;
+    system.Adapter("1a86", "7523", "");
+    system.Process(640, "ModemManager");
+    qputenv("Q42_SYSTEM_ROOT", QByteArray::fromStdString(system.Path("")));
+    const CtlRun missing = RunCtl({"-r", "/dev/q42-no-such-device", "doctor"});
+    EXPECT_EQ(missing.exitCode, 3) << missing.out.toStdString();
+    EXPECT_TRUE(missing.out.contains(
+        "no-driver: The USB Serial (WCH CH340, 1a86:7523, serial A50285BI) is on the USB bus, but no driver serves it, "
+        "so it has no serial port. The kernel's module for it is ch341: load it with `sudo modprobe ch341`, then "
+        "unplug the adapter and plug it in again. Then give its device with -r, or its number with -p ('q42ctl ports' "
+        "lists them).\n"))
+        << missing.out.toStdString();
+    EXPECT_TRUE(missing.out.contains("cannot-open: /dev/q42-no-such-device: the device does not exist")) << missing.out.toStdString();
+    EXPECT_FALSE(missing.out.contains("no-adapter")) << missing.out.toStdString();
+
+    SimProcess silent({"--no-answer"});
+    const CtlRun quiet = RunCtl({"-r", silent.Device(), "-t", "200", "doctor", "--json"});
+    EXPECT_EQ(quiet.exitCode, 4) << quiet.out.toStdString();
+    QStringList kinds;
+    for (const QJsonValue& finding : QJsonDocument::fromJson(quiet.out.toUtf8()).object()["findings"].toArray()) {
+        kinds << finding["kind"].toString() + (finding["device"].toString().isEmpty() ? "" : " " + finding["device"].toString());
+    }
+    EXPECT_EQ(kinds.join(", ").toStdString(),
+              QStringList({"no-driver", "modemmanager " + silent.Device(), "no-answer " + silent.Device()})
+                  .join(", ")
+                  .toStdString());
+
+    std::filesystem::remove_all(system.Path("sys/bus/usb/devices/1-1:1.0"));
+    const CtlRun none = RunCtl({"-r", "/dev/q42-no-such-device", "doctor", "--json"});
+    qunsetenv("Q42_SYSTEM_ROOT");
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_TRUE(none.out.contains("\"kind\": \"no-adapter\"")) << none.out.toStdString();
 }
 
 }  // namespace
