@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
+
+#ifndef _WIN32
+#include <fnmatch.h>
+#endif
 #include <map>
 
 #include "fake_system.h"
@@ -296,6 +301,15 @@ TEST(DeviceRules, HoldersOfALinkAndOnlyWhenAsked)
     EXPECT_TRUE(Has(held->text, "is held by minicom (process 4242)")) << held->text;
     EXPECT_EQ(KindsOf(ExamineDevice(system.view, link, true)), std::vector<FindingKind>{FindingKind::HeldByProgram});
     EXPECT_TRUE(ExamineDevice(system.view, link, false).empty());
+
+    // After silence, processes that could not be looked at are said, and keep no port shut.
+    FakeSystem other;
+    other.HiddenProcess(3000, "cu");
+    other.nodes["/dev/ttyUSB0"] = {true, true, 20, 0660, true};
+    const auto unseen = ExamineDevice(other.view, "/dev/ttyUSB0", true);
+    ASSERT_EQ(unseen.size(), 1u);
+    EXPECT_EQ(unseen[0].kind, FindingKind::NotVisible) << unseen[0].text;
+    EXPECT_TRUE(Has(unseen[0].text, "so one of them may hold")) << unseen[0].text;
 }
 
 // A CDC ACM adapter's tty sits in a tty folder of its interface; an adapter without bus numbers has
@@ -432,6 +446,46 @@ TEST(AliasPatterns, AsModulesAliasWritesThem)
         EXPECT_EQ(AliasPatternMatches(row.pattern, row.text), row.matches) << row.pattern << " / " << row.text;
     }
 }
+
+#ifndef _WIN32
+// The same verdict as the C library's fnmatch over every short pattern of stars, '?', classes and
+// letters against every short text: the kernel's aliases use nothing else.
+TEST(AliasPatterns, AsFnmatchJudgesThem)
+{
+    const std::vector<std::string> pieces{"a", "b", "*", "?", "[ab]", "[a-b]", "[b]"};
+    std::vector<std::string> patterns{""};
+    for (int length = 0; length < 3; ++length) {
+        const std::vector<std::string> shorter = patterns;
+        for (const std::string& stem : shorter) {
+            for (const std::string& piece : pieces) {
+                if (stem.size() < 8) {
+                    patterns.push_back(stem + piece);
+                }
+            }
+        }
+    }
+    std::vector<std::string> texts{""};
+    for (int length = 0; length < 4; ++length) {
+        const std::vector<std::string> shorter = texts;
+        for (const std::string& stem : shorter) {
+            for (const char c : {'a', 'b', 'c'}) {
+                if (stem.size() == static_cast<std::size_t>(length)) {
+                    texts.push_back(stem + c);
+                }
+            }
+        }
+    }
+    int compared = 0;
+    for (const std::string& pattern : patterns) {
+        for (const std::string& text : texts) {
+            const bool expected = ::fnmatch(pattern.c_str(), text.c_str(), FNM_NOESCAPE) == 0;
+            ASSERT_EQ(AliasPatternMatches(pattern, text), expected) << "'" << pattern << "' / '" << text << "'";
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 10000);
+}
+#endif
 
 TEST(ModeText, AsLsWritesIt)
 {
