@@ -452,7 +452,7 @@ TEST(AliasPatterns, AsModulesAliasWritesThem)
 // letters against every short text: the kernel's aliases use nothing else.
 TEST(AliasPatterns, AsFnmatchJudgesThem)
 {
-    const std::vector<std::string> pieces{"a", "b", "*", "?", "[ab]", "[a-b]", "[b]"};
+    const std::vector<std::string> pieces{"a", "b", "*", "?", "[ab]", "[a-b]", "[b]", "[a-]"};
     std::vector<std::string> patterns{""};
     for (int length = 0; length < 3; ++length) {
         const std::vector<std::string> shorter = patterns;
@@ -468,7 +468,7 @@ TEST(AliasPatterns, AsFnmatchJudgesThem)
     for (int length = 0; length < 4; ++length) {
         const std::vector<std::string> shorter = texts;
         for (const std::string& stem : shorter) {
-            for (const char c : {'a', 'b', 'c'}) {
+            for (const char c : {'a', 'b', 'c', '-', ']'}) {
                 if (stem.size() == static_cast<std::size_t>(length)) {
                     texts.push_back(stem + c);
                 }
