@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 
 #include "system_view.h"
@@ -17,12 +18,8 @@ namespace q42::test {
 
 class FakeSystem {
 public:
-    FakeSystem()
-        : m_root(std::filesystem::temp_directory_path() /
-                 ("q42-fake-system-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  std::to_string(Counter()++)))
+    FakeSystem() : m_root(FreshRoot())
     {
-        std::filesystem::remove_all(m_root);
         std::filesystem::create_directories(m_root / "sys" / "bus" / "usb" / "devices");
         std::filesystem::create_directories(m_root / "proc");
         view.sys = (m_root / "sys").string();
@@ -100,17 +97,25 @@ public:
     std::map<std::string, NodeFacts> nodes;
 
 private:
+    // Tests run as parallel processes that may start in the same millisecond, so the folder's name
+    // comes from the random device and is taken only if nobody has it yet.
+    static std::filesystem::path FreshRoot()
+    {
+        std::random_device random;
+        for (;;) {
+            const auto name = "q42-fake-system-" + std::to_string(random()) + "-" + std::to_string(random());
+            const auto root = std::filesystem::temp_directory_path() / name;
+            if (std::filesystem::create_directory(root))
+                return root;
+        }
+    }
+
     static std::string Upper(std::string text)
     {
         for (char& c : text) {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
         return text;
-    }
-    static int& Counter()
-    {
-        static int counter = 0;
-        return counter;
     }
     std::filesystem::path m_root;
 };
