@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "doctor_run.h"
 
-#include <QCoreApplication>
 #include <QSysInfo>
 
 #include <algorithm>
-#include <memory>
 
 #include "linux_findings.h"
 #include "port_inventory.h"
+#include "run_sessions.h"
 #include "windows_devices.h"
 
 namespace q42::ctl {
@@ -20,18 +19,6 @@ QString SystemLine()
     return QStringLiteral("q42ctl %1 on %2, %3 %4, %5")
         .arg(QStringLiteral(Q42_VERSION), QSysInfo::prettyProductName(), QSysInfo::kernelType(),
              QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
-}
-
-// The device a target leads to now, for looking at its node; empty when none does.
-QString DeviceOf(const Target& target, const QList<SerialDeviceInfo>& present)
-{
-    if (target.device.isEmpty()) {
-        return ResolvePortName(target.portNumber);
-    }
-    if (target.device.startsWith(QLatin1String("serial:"))) {
-        return FindBySerialNumber(present, target.device.mid(7)).device;
-    }
-    return target.device;
 }
 
 int WindowPortOf(const QString& device, const QList<SerialDeviceInfo>& present)
@@ -136,7 +123,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         system = ExamineAdapters(setup.view, ScanUsbSerialAdapters(setup.view));
         // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
         const bool givenExists = std::any_of(setup.targets.begin(), setup.targets.end(), [&](const Target& t) {
-            const QString device = DeviceOf(t, present);
+            const QString device = TargetDevice(t, present);
             return !device.isEmpty() && setup.view.node(device.toStdString()).exists;
         });
         // Each device's own ModemManager line names it; the system's would only say it again.
@@ -153,10 +140,10 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
     };
     report.portShut = targets.isEmpty() && shuts(system);  // no device at all, and the system says why
 
-    std::vector<std::unique_ptr<DetectSession>> probes;
+    QList<Target> toProbe;
     QList<QString> probed;
     for (const Target& target : targets) {
-        const QString device = DeviceOf(target, present);
+        const QString device = TargetDevice(target, present);
         std::vector<Finding> node;
         if (!kWindowsPortNames && !device.isEmpty()) {
             node = ExamineDevice(setup.view, device.toStdString(), false);
@@ -166,21 +153,10 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             report.portShut = true;
             continue;  // what keeps it shut is said; opening it would only say it again
         }
-        probes.push_back(std::make_unique<DetectSession>(setup.probe, target, trace));
+        toProbe.append(target);
         probed.append(device);
     }
-    int running = static_cast<int>(probes.size());
-    for (auto& probe : probes) {
-        QObject::connect(probe.get(), &DetectSession::Done, QCoreApplication::instance(), [&running] {
-            if (--running == 0) {
-                QCoreApplication::quit();
-            }
-        });
-        probe->Start();
-    }
-    if (running > 0) {
-        QCoreApplication::exec();
-    }
+    const auto probes = RunAll<DetectSession>(setup.probe, toProbe, trace);
     for (std::size_t i = 0; i < probes.size(); ++i) {
         const DetectSession& probe = *probes[i];
         if (probe.FoundBaud()) {

@@ -29,6 +29,7 @@
 #include "running_mark.h"
 #include "run_files.h"
 #include "run_log.h"
+#include "run_sessions.h"
 #include "unit_session.h"
 
 namespace {
@@ -157,29 +158,6 @@ void PrintMessages(const QStringList& messages)
     for (const QString& message : messages) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }
-}
-
-// Runs one session per unit on this one event loop; the program ends when the last one is done.
-template <typename Session, typename Task>
-std::vector<std::unique_ptr<Session>> RunAll(const Task& task, const QList<Target>& targets, const LineTrace& trace)
-{
-    std::vector<std::unique_ptr<Session>> sessions;
-    int running = static_cast<int>(targets.size());
-    for (const Target& target : targets) {
-        sessions.push_back(std::make_unique<Session>(task, target, trace));
-        QObject::connect(sessions.back().get(), &Session::Done, QCoreApplication::instance(), [&running] {
-            if (--running == 0) {
-                QCoreApplication::quit();
-            }
-        });
-    }
-    for (auto& session : sessions) {
-        session->Start();
-    }
-    if (running > 0) {
-        QCoreApplication::exec();
-    }
-    return sessions;
 }
 
 // --log: one record per unit, in the order given. A record that could not be kept is output lost.

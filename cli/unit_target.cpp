@@ -26,6 +26,14 @@ QString LineProblemText(const ExchangeFailure& failure)
                               : failure.text;
 }
 
+QString TargetDevice(const Target& target, const QList<SerialDeviceInfo>& present)
+{
+    if (target.device.isEmpty()) {
+        return ResolvePortName(target.portNumber, DeviceNames(present), SystemEnvironment);
+    }
+    return ChooseDevice(target.device, kWindowsPortNames, present).device;
+}
+
 std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& target, qint32 baud)
 {
     exchange.SetLabel(TargetLabel(target));

@@ -3,11 +3,13 @@
 // Windows, serial:NUMBER for a USB adapter's serial number) or a port number as the window counts.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
 
 #include "exit_status.h"
+#include "port_inventory.h"
 #include "unit_exchange.h"
 
 namespace q42::ctl {
@@ -35,6 +37,10 @@ struct OpenProblem {
 // The words for a failure of the line, with q42ctl's way to another port where the text lists
 // those present.
 QString LineProblemText(const ExchangeFailure& failure);
+
+// The device the target leads to on this machine now, from a listing already made; empty when none
+// does (no adapter with that serial number).
+QString TargetDevice(const Target& target, const QList<SerialDeviceInfo>& present);
 
 // Opens the exchange on the target at baud, looking a serial number up afresh each time (an
 // adapter plugged back in may have another device name), and names the unit for messages and the
