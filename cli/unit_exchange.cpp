@@ -70,6 +70,7 @@ UnitExchange::UnitExchange(const LineTrace& trace, QObject* parent)
 std::optional<ExchangeFailure> UnitExchange::Open(const UnitLine& line)
 {
     Close();
+    m_lostBetweenSteps.reset();
     try {
         OpenUnitLine(m_comm, line);
     } catch (const CommError& e) {
@@ -93,7 +94,9 @@ UnitReply* UnitExchange::Send(const UnitStep& step, const StepTiming& timing)
     m_timing = timing;
     m_attempt = 1;
     m_heard = false;
-    if (m_settle.isActive()) {
+    if (m_lostBetweenSteps) {
+        fail(LineFailure(CommErrorKind::DeviceLost, *m_lostBetweenSteps, m_attempt, m_heard));
+    } else if (m_settle.isActive()) {
         m_sendWaitsForQuiet = true;
         m_trace.Note(m_label, QStringLiteral("the next frame waits until the line has been quiet for %1 ms, since the "
                                              "last one was sent again")
@@ -140,6 +143,8 @@ void UnitExchange::handleComm()
     if (kind == CMSComm::comEvDeviceLost) {
         if (m_pending) {
             fail(LineFailure(CommErrorKind::DeviceLost, m_comm.EventDescription(), m_attempt, m_heard));
+        } else {
+            m_lostBetweenSteps = m_comm.EventDescription();
         }
         return;
     }

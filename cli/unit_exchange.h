@@ -137,6 +137,8 @@ private:
     StepTiming m_timing;
     int m_attempt = 0;
     bool m_heard = false;
+    // The device went away between steps: the next step fails with it instead of writing to nothing.
+    std::optional<QString> m_lostBetweenSteps;
 };
 
 }  // namespace q42::ctl
