@@ -11,7 +11,6 @@
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -60,11 +59,31 @@ private:
         QProcess process;
         process.start(m_setup.program, all);
         process.closeWriteChannel();
-        process.waitForFinished(-1);
+        const QString command = QStringLiteral("q42ctl ") + all.join(QLatin1Char(' '));
+        if (!process.waitForStarted()) {
+            return {-1, {}, QStringLiteral("%1 could not be started: %2\n").arg(m_setup.program, process.errorString()), command};
+        }
+        // Every step ends on its own timeouts; one that does not is stopped rather than waited for.
+        const int limitMs = 20 * m_setup.timeoutMs + 30000;
+        if (!process.waitForFinished(limitMs)) {
+            process.kill();
+            process.waitForFinished();
+            return {-1, QString::fromLocal8Bit(process.readAllStandardOutput()),
+                    QString::fromLocal8Bit(process.readAllStandardError()) +
+                        QStringLiteral("stopped: it had not finished after %1 s\n").arg(limitMs / 1000),
+                    command};
+        }
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError()),
-                QStringLiteral("q42ctl ") + all.join(QLatin1Char(' '))};
+                QString::fromLocal8Bit(process.readAllStandardError()), command};
+    }
+
+    // Lets time pass with the event loop running, so the line goes on reading what comes.
+    static void Pause(int ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 
     bool record(const QString& name, const Ran& ran, bool passed, const QString& said)
@@ -150,7 +169,7 @@ bool Acceptance::pullCable()
         reply->deleteLater();
         if (failure.error == ExchangeError::NoError) {
             ++answers;
-            QThread::msleep(300);
+            Pause(300);
             continue;
         }
         if (failure.error == ExchangeError::Line) {
@@ -227,7 +246,7 @@ ExitStatus Acceptance::Run()
         if (restore.exitCode != static_cast<int>(ExitStatus::CannotOpen)) {
             break;
         }
-        QThread::msleep(1000);
+        Pause(1000);
     }
     record(QStringLiteral("first values put back"), restore, restore.exitCode == 0, restore.out.trimmed().replace(QLatin1Char('\n'), QStringLiteral("; ")));
     return finish();
