@@ -412,6 +412,7 @@ TEST(FindingKinds, NamesAreDocumentedWordsAndEachKeepsItsWeight)
                                                   "no-answer"}));
 }
 
+// What modules.alias writes, and a class left open; the short globs are compared with fnmatch below.
 TEST(AliasPatterns, AsModulesAliasWritesThem)
 {
     struct Row {
@@ -427,20 +428,9 @@ TEST(AliasPatterns, AsModulesAliasWritesThem)
         {"usb:v*p*d*dc*dsc*dp*ic02isc02ip01in*", "usb:v2341p0043d0001dc02dsc00dp00ic02isc02ip01in00", true},
         {"usb:v?403p*", "usb:v0403p6001", true},
         {"usb:v0403", "usb:v0403p6001", false},
-        {"", "", true},
-        {"*", "", true},
         {"usb:[", "usb:[", true},
         {"usb:[", "usb:x", false},
-        {"a*b*c", "aXbXbYc", true},
-        {"a*bc", "abcbc", true},
         {"*[0-2]x", "13x2x", true},
-        {"a*b", "ab", true},
-        {"a*b", "acbd", false},
-        {"[a-c]", "d", false},
-        {"[ab]", "b", true},
-        {"x[ab]y", "xcy", false},
-        {"?", "", false},
-        {"**", "abc", true},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(AliasPatternMatches(row.pattern, row.text), row.matches) << row.pattern << " / " << row.text;
