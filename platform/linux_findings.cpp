@@ -276,7 +276,8 @@ std::vector<Finding> ExamineDevice(const SystemView& view, const std::string& de
             findings.push_back(f);
         }
     }
-    if (auto modemManager = ModemManagerFinding(view, device, TtyName(device))) {
+    // ModemManager can only probe a device that is there; one that is not has its own findings.
+    if (auto modemManager = node.exists ? ModemManagerFinding(view, device, TtyName(device)) : std::nullopt) {
         findings.push_back(*modemManager);
     }
     return findings;
