@@ -179,6 +179,10 @@ TEST(UnitExchange, ReopensAtTheOtherRateAndReportsADeviceThatIsGone)
     EXPECT_EQ(reopened->attempts, 0) << "no frame went out";
     EXPECT_FALSE(reopened->heard);
     EXPECT_FALSE(exchange.IsOpen());
+
+    SimProcess back({"--verbose"});  // plugged in again: the loss is behind it
+    ASSERT_FALSE(exchange.Open({1, back.Device(), 57600}).has_value());
+    EXPECT_EQ(SendAndWait(exchange, UnitStep::Query(), {500, 0}).reply->Failure().error, ExchangeError::NoError);
 }
 
 }  // namespace
