@@ -111,6 +111,10 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             targets.append(Target{info.device});
         }
     }
+    QList<QString> devices;  // where each target leads now, found once
+    for (const Target& target : targets) {
+        devices.append(TargetDevice(target, present));
+    }
     std::vector<Finding> system;
     if (kWindowsPortNames) {
         system = ExamineWindowsDevices(LiveWindowsDevices());
@@ -122,8 +126,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
     } else {
         system = ExamineAdapters(setup.view, ScanUsbSerialAdapters(setup.view));
         // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
-        const bool givenExists = std::any_of(setup.targets.begin(), setup.targets.end(), [&](const Target& t) {
-            const QString device = TargetDevice(t, present);
+        const bool givenExists = !setup.targets.isEmpty() && std::any_of(devices.begin(), devices.end(), [&](const QString& device) {
             return !device.isEmpty() && setup.view.node(device.toStdString()).exists;
         });
         // Each device's own ModemManager line names it; the system's would only say it again.
@@ -142,8 +145,8 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
 
     QList<Target> toProbe;
     QList<QString> probed;
-    for (const Target& target : targets) {
-        const QString device = TargetDevice(target, present);
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const QString& device = devices[i];
         std::vector<Finding> node;
         if (!kWindowsPortNames && !device.isEmpty()) {
             node = ExamineDevice(setup.view, device.toStdString(), false);
@@ -153,7 +156,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
             report.portShut = true;
             continue;  // what keeps it shut is said; opening it would only say it again
         }
-        toProbe.append(target);
+        toProbe.append(targets[i]);
         probed.append(device);
     }
     const auto probes = RunAll<DetectSession>(setup.probe, toProbe, trace);
