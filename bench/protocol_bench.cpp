@@ -116,7 +116,7 @@ void BM_TakeFrameAfterNoise(benchmark::State& state)
         int lines = 0;
         for (const auto& packet : packets) {
             acc.OnCommEvent(comEvReceive, packet);
-            while (const auto line = acc.TakeFrame()) {
+            while (auto line = acc.TakeFrame()) {  // DoNotOptimize of a const is deprecated
                 benchmark::DoNotOptimize(line);
                 ++lines;
             }

@@ -37,6 +37,7 @@ CMSComm::CMSComm(QObject* parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &CMSComm::handleReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMSComm::handleError);
+    connect(&m_lineEnd, &LineEndWatch::ended, this, &CMSComm::loseDevice);
 }
 
 QString CMSComm::PortLabel() const
@@ -68,6 +69,7 @@ bool CMSComm::PortOpen() const
 void CMSComm::PortOpen(bool open)
 {
     if (!open) {
+        m_lineEnd.Stop();
         m_port.close();
         return;
     }
@@ -87,6 +89,9 @@ void CMSComm::PortOpen(bool open)
     // One read arms the driver's receive notification (Wine's serial layer waits for it); on an
     // empty port it returns nothing, and the bytes it could see were just cleared anyway.
     m_port.readAll();
+    if (m_port.isOpen()) {  // a line that ended at once is closed already, and said so
+        m_lineEnd.Watch(m_port.handle());
+    }
 }
 
 void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
@@ -135,6 +140,11 @@ void CMSComm::Output(std::string_view text)
     if (!m_port.isOpen()) {
         Throw(CommErrorKind::NotOpen, QStringLiteral("%1: the port is not open, so nothing was sent.").arg(PortLabel()));
     }
+    // A write to a line that is gone can look taken; the frame must not be reported as sent.
+    if (const QString why = LineEndReason(m_port.handle()); !why.isEmpty()) {
+        loseDevice(why);
+        Throw(CommErrorKind::WriteRefused, QStringLiteral("%1: writing to %2 failed: %3.").arg(PortLabel(), m_deviceName, why));
+    }
     const auto size = static_cast<qint64>(text.size());
     // Handed to the driver at once, so a frame is never lost in our buffer if the window closes next.
     if (m_port.write(text.data(), size) != size || !m_port.flush()) {
@@ -169,10 +179,21 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
     if (!m_port.isOpen() || !MeansDeviceLost(error)) {
         return;
     }
+    // The handle's own word first, so a hang-up reads the same whatever Qt made of it.
+    const QString seen = LineEndReason(m_port.handle());
+    loseDevice(seen.isEmpty() ? m_port.errorString() : seen);
+}
+
+void CMSComm::loseDevice(const QString& why)
+{
+    if (!m_port.isOpen()) {
+        return;
+    }
     // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
     m_eventDescription = QStringLiteral("%1: the device %2 went away (%3). Check the cable or plug the adapter "
                                         "back in, then start again.")
-                             .arg(PortLabel(), m_deviceName, m_port.errorString());
+                             .arg(PortLabel(), m_deviceName, why);
+    m_lineEnd.Stop();
     m_port.close();
     raise(comEvDeviceLost);
 }

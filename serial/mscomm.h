@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "comm_event.h"
+#include "line_end_watch.h"
 
 namespace q42 {
 
@@ -67,10 +68,13 @@ signals:
 private:
     void handleReadyRead();
     void handleError(QSerialPort::SerialPortError error);
+    // Closes the port at once and raises comEvDeviceLost; why says what was seen.
+    void loseDevice(const QString& why);
     void raise(int commEvent);
     [[noreturn]] void throwOpenError(QSerialPort::SerialPortError error) const;
 
     QSerialPort m_port;
+    LineEndWatch m_lineEnd;
     int m_portNumber = 1;
     QString m_fixedDevice;
     qint32 m_baudRate = 9600;

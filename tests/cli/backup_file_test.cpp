@@ -2,6 +2,7 @@
 // The names commission gives its backups, and files that are written whole and never replaced.
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ TEST(BackupFile, NamesEverySystemTakes)
     for (const auto& [given, safe] : cases) {
         EXPECT_EQ(SafeFileName(given).toStdString(), safe.toStdString()) << given.toStdString();
     }
-    EXPECT_EQ(BackupStem("SN 1", QDateTime(QDate(2026, 12, 9), QTime(10, 15, 0), Qt::UTC)), "SN_1_20261209T101500Z");
+    EXPECT_EQ(BackupStem("SN 1", QDateTime(QDate(2026, 12, 9), QTime(10, 15, 0), QTimeZone::utc())), "SN_1_20261209T101500Z");
 }
 
 TEST(BackupFile, WrittenWholeAndNeverOverAnEarlierOne)
