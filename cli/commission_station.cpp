@@ -91,9 +91,11 @@ void CommissionStation::poll()
 
 void CommissionStation::schedulePoll()
 {
-    // Once N units have started, a station with none under way has nothing left to do.
+    // Once N units have started, or the ids' input has ended so that no next unit can be named, a
+    // station with none under way has nothing left to do.
     const bool limitReached = m_ledger.limit > 0 && m_ledger.started >= m_ledger.limit;
-    if (m_stopAfterUnit || m_ledger.stopping || limitReached) {
+    const bool idsEnded = m_ids != nullptr && m_ids->Ended();
+    if (m_stopAfterUnit || m_ledger.stopping || limitReached || idsEnded) {
         stop();
         return;
     }

@@ -3,26 +3,59 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
+#include <cerrno>
 #include <string>
+#include <string_view>
 #include <thread>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace q42::ctl {
+
+namespace {
+
+// Below stdio: a thread blocked in a stdio read holds the stream's lock, and an exit that locks
+// every stream to flush it (glibc 2.41 does) would then wait for that thread forever.
+long ReadStandardInput(char* buffer, unsigned size)
+{
+    for (;;) {
+#ifdef _WIN32
+        const long got = _read(0, buffer, size);
+#else
+        const long got = ::read(STDIN_FILENO, buffer, size);
+#endif
+        if (got >= 0 || errno != EINTR) {
+            return got;
+        }
+    }
+}
+
+}  // namespace
 
 void LineReader::Start()
 {
     std::thread([reader = QPointer<LineReader>(this)] {
         std::string line;
-        for (int c; (c = std::fgetc(stdin)) != EOF;) {
-            if (c != '\n') {
-                line += static_cast<char>(c);
-                continue;
+        char buffer[256];
+        for (long got; (got = ReadStandardInput(buffer, sizeof buffer)) > 0;) {
+            for (const char c : std::string_view(buffer, static_cast<std::size_t>(got))) {
+                if (c != '\n') {
+                    line += c;
+                    continue;
+                }
+                if (!line.empty() && line.back() == '\r') {
+                    line.pop_back();  // a Windows line end
+                }
+                post(reader, QString::fromLocal8Bit(line));
+                line.clear();
             }
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();  // a Windows line end
-            }
-            post(reader, QString::fromLocal8Bit(line));
-            line.clear();
+        }
+        if (!line.empty()) {
+            post(reader, QString::fromLocal8Bit(line));  // the last line, without its line end
         }
         post(reader, std::nullopt);
     }).detach();

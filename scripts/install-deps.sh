@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing q42-panel needs on Debian 12; with --packaging also
+# Installs what building, running and testing q42-panel needs on Debian 12 or 13 (the package names
+# are the same); with --packaging also
 # what building and checking the Debian package needs, with --windows what cross-building the
-# Windows programs and running them under Wine needs, with --kernel what the real-kernel stage needs.
+# Windows programs and running them under Wine needs, with --kernel what the real-kernel stage needs,
+# with --root-maker what making the Debian 13 root of scripts/debian13.sh needs.
 # Idempotent: packages already present are not touched, and apt is only asked when something is missing.
 set -euo pipefail
 
@@ -17,6 +19,7 @@ for option in "$@"; do
   case $option in
     --packaging) packages+=(dpkg-dev desktop-file-utils appstream man-db) ;;
     --kernel) packages+=(qemu-system-x86 busybox-static cpio python3) ;;
+    --root-maker) packages+=(mmdebstrap uidmap) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine wine64 zip unzip wixl msitools icoutils osslsigncode openssl uuid-runtime python3) ;;
     *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
   esac

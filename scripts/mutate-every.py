@@ -27,7 +27,7 @@ SUITES = [
     (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
     (r"^ui/", r"^(PanelWindow|PanelLine)\."),
     (r"^serial/receive", r"^(ReceiveAccumulator|RestingTick|UnitExchange|PanelLine)\."),
-    (r"^serial/", r"^(PortNames|OpenErrors|LineSettings|UnitExchange|Q42ctl|PanelWindow|PanelLine)\."),
+    (r"^serial/", r"^(LineEnd|PortNames|OpenErrors|LineSettings|UnitExchange|Q42ctl|PanelWindow|PanelLine)\."),
     (r"^protocol/", r"^(ParseAnswer|InterpretAnswer|ExtractFrame|DecodeHexPairs|Payloads|TextNumber|ReceiveAccumulator)\."),
 ]
 

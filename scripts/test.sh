@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds q42-panel with warnings as errors and runs every test: the RelWithDebInfo build (with a
-# stage on Debian's own kernel under QEMU), the whole
+# stage on Debian's own kernel under QEMU), the same build and suite in a Debian 13 root (Qt 6.8)
+# with the Debian package built here installed and run there, the whole
 # suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, a bounded
 # libFuzzer run over the receive path and q42ctl's value readers, and the Windows programs
 # cross-built and tested under Wine, packaged and signed, installed and removed again.
-# Installs whatever is missing first (Debian 12).
+# Installs whatever is missing first (Debian 12 or 13; the Debian 13 root is made and entered as root,
+# through sudo when run as a user).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh --windows --kernel
+scripts/install-deps.sh --windows --kernel --packaging
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -17,6 +19,19 @@ echo "== build and test (warnings as errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs" --no-tests=error
+
+if [ "$(. /etc/os-release; echo "$VERSION_ID")" = 13 ]; then
+  echo "== Debian 13 here: the stage above was the Debian 13 stage"
+else
+  echo "== the Debian package, then the build and suite again in a Debian 13 root"
+  (cd build-ci && cpack -G DEB >/dev/null)
+  deb=$(ls -t build-ci/q42-panel_*.deb | head -n1)
+  root_runner=()
+  [ "$(id -u)" -eq 0 ] || root_runner=(sudo)
+  started=$(date +%s)
+  "${root_runner[@]}" scripts/debian13.sh scripts/test-in-root.sh "$deb"
+  echo "== the Debian 13 stage took $(($(date +%s) - started)) s"
+fi
 
 echo "== build and test under sanitizers"
 cmake --preset asan >/dev/null

@@ -12,6 +12,7 @@ import argparse
 import glob
 import gzip
 import json
+import lzma
 import os
 import re
 import shutil
@@ -54,24 +55,49 @@ def fetch_kernel(work):
     return glob.glob(os.path.join(work, "k", "boot", "vmlinuz-*"))[0]
 
 
+# Debian 12's kernel keeps plain modules under /lib, Debian 13's xz-compressed ones under /usr/lib.
+MODULE_SUFFIXES = {".ko": lambda data: data, ".ko.xz": lzma.decompress, ".ko.gz": gzip.decompress}
+
+
+def module_name(path):
+    base = os.path.basename(path)
+    return base[:base.index(".ko")].replace("-", "_")
+
+
 def module_files(modroot):
     files = {}
-    for path in glob.glob(os.path.join(modroot, "kernel", "**", "*.ko"), recursive=True):
-        files[os.path.basename(path)[:-3].replace("-", "_")] = path
+    for suffix in MODULE_SUFFIXES:
+        for path in glob.glob(os.path.join(modroot, "kernel", "**", "*" + suffix), recursive=True):
+            files[module_name(path)] = path
     return files
 
 
+def module_data(path):
+    """The module as insmod takes it: busybox's insmod does not decompress."""
+    suffix = path[path.index(".ko", len(os.path.dirname(path))):]
+    return MODULE_SUFFIXES[suffix](open(path, "rb").read())
+
+
+def builtin_modules(modroot):
+    try:
+        return {module_name(line.strip()) for line in open(os.path.join(modroot, "modules.builtin"))}
+    except OSError:
+        return set()
+
+
 def modinfo(path, key):
-    data = open(path, "rb").read()
+    data = module_data(path)
     return [m.decode() for m in re.findall(rb"(?:^|\0)" + key.encode() + rb"=([^\0]*)", data)]
 
 
-def load_order(files):
+def load_order(files, builtin):
     order = []
 
     def add(name):
-        if name in order:
+        if name in order or (name not in files and name in builtin):
             return
+        if name not in files:
+            raise SystemExit(f"kernel-stage: this kernel has no module {name}, neither as a file nor built in")
         for dep in ",".join(modinfo(files[name], "depends")).split(","):
             if dep:
                 add(dep.replace("-", "_"))
@@ -85,12 +111,14 @@ def load_order(files):
 def build_initramfs(work, kernel):
     release = os.path.basename(kernel)[len("vmlinuz-"):]
     modroot = os.path.join(work, "k", "lib", "modules", release)
+    if not os.path.isdir(modroot):
+        modroot = os.path.join(work, "k", "usr", "lib", "modules", release)
     files = module_files(modroot)
-    order = load_order(files)
+    order = load_order(files, builtin_modules(modroot))
     # What depmod would write for the USB serial drivers: the aliases a doctor looks a chip up in.
     aliases = []
-    for path in sorted(glob.glob(os.path.join(modroot, "kernel", "drivers", "usb", "serial", "*.ko"))):
-        name = os.path.basename(path)[:-3].replace("-", "_")
+    for path in sorted(p for p in files.values() if os.sep + os.path.join("drivers", "usb", "serial") + os.sep in p):
+        name = module_name(path)
         aliases += [f"alias {a} {name}" for a in modinfo(path, "alias")]
     cpio_dir = os.path.join(work, "root")
     shutil.rmtree(cpio_dir, ignore_errors=True)
@@ -101,7 +129,8 @@ def build_initramfs(work, kernel):
     shutil.copy(os.path.join(HERE, "guest_init.sh"), os.path.join(cpio_dir, "init"))
     os.chmod(os.path.join(cpio_dir, "init"), 0o755)
     for name in order:
-        shutil.copy(files[name], os.path.join(cpio_dir, "modules", name + ".ko"))
+        with open(os.path.join(cpio_dir, "modules", name + ".ko"), "wb") as f:
+            f.write(module_data(files[name]))
     with open(os.path.join(cpio_dir, "modules", "order"), "w") as f:
         f.write("\n".join(order) + "\n")
     with open(os.path.join(cpio_dir, "lib", "modules", release, "modules.alias"), "w") as f:
