@@ -8,11 +8,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSaveFile>
 #include <QSysInfo>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 #ifndef _WIN32
@@ -20,11 +20,39 @@
 #endif
 
 #include "line_trace.h"
+#include "shell_words.h"
+#include "stop_signals.h"
 #include "unit_exchange.h"
+#include "whole_file.h"
 
 namespace q42::ctl {
 
 namespace {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    g_stopSignal = signal;
+}
+
+// Ctrl-C, SIGTERM or SIGHUP at a prompt end the wait for its answer (no restart of the read), and
+// the run goes on to put the unit's first values back before it ends. A SIGHUP ignored at the
+// start (nohup) stays ignored.
+void TakeStopSignals()
+{
+#ifndef _WIN32
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    struct sigaction hangUp {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
+        ::sigaction(SIGHUP, &action, nullptr);
+    }
+#endif
+}
 
 struct StepRecord {
     QString name;
@@ -117,6 +145,10 @@ private:
 
     bool doctor();
     bool pullCable();
+    // Puts the first values back on the unit, or says the command that does.
+    void putBack();
+    // Why a prompt got no answer: the input ended, or a stop signal came.
+    static QString whyNoAnswer();
     ExitStatus finish(const QString& note = {});
 
     const AcceptanceSetup m_setup;
@@ -124,13 +156,17 @@ private:
     QStringList m_target;  // -r DEVICE -s BAUD once doctor found the unit
     QList<StepRecord> m_steps;
     QString m_device;
+    qint32 m_baud = 57600;
+    QString m_firstValues;  // beside the report, once read
+    bool m_setSent = false;  // the unit may hold the test's values until they are put back
+    QStringList m_notes;     // what the technician must do after the run
 };
 
 bool Acceptance::doctor()
 {
     QStringList given;
     for (const Target& target : m_setup.targets) {
-        given << TargetOption(target).split(QLatin1Char(' '));
+        given << TargetWords(target);
     }
     m_target = given;
     const Ran ran = q42ctl({QStringLiteral("doctor"), QStringLiteral("--json")});
@@ -141,6 +177,7 @@ bool Acceptance::doctor()
     }
     m_device = answered.first()[QStringLiteral("device")].toString();
     const int baud = answered.first()[QStringLiteral("baud")].toInt();
+    m_baud = baud;
     m_target = {QStringLiteral("-r"), m_device, QStringLiteral("-s"), QString::number(baud)};
     return record(QStringLiteral("doctor"), ran, true, QStringLiteral("a unit answered on %1 at %2 baud").arg(m_device).arg(baud));
 }
@@ -152,8 +189,7 @@ bool Acceptance::pullCable()
     UnitExchange exchange(trace);
     exchange.SetLabel(m_device);
     StepRecord step{QStringLiteral("cable pulled"), false, ExitStatus::NoAnswer, {}, {}};
-    const int baud = m_target.value(3).toInt();
-    if (const auto failure = exchange.Open(UnitLine{0, m_device, baud})) {
+    if (const auto failure = exchange.Open(UnitLine{0, m_device, m_baud})) {
         step.said = QStringLiteral("the port did not open: ") + failure->text;
         return add(step);
     }
@@ -197,28 +233,31 @@ ExitStatus Acceptance::Run()
     if (!record(QStringLiteral("get"), first, !firstValues.isEmpty(), QStringLiteral("%1 values read").arg(firstValues.size()))) {
         return finish();
     }
-    QTemporaryDir dir;
-    const QString firstFile = dir.filePath(QStringLiteral("first-values.json"));
-    QSaveFile keep(firstFile);
-    if (!keep.open(QIODevice::WriteOnly) || keep.write(first.out.toUtf8()) < 0 || !keep.commit()) {
-        return finish(QStringLiteral("the unit's first values could not be kept in %1, so nothing was written").arg(firstFile));
+    // Kept beside the report before anything is written, and named first: whatever ends the run
+    // after the set, these values can go back.
+    const QFileInfo report(m_setup.report);
+    m_firstValues = report.absolutePath() + QLatin1Char('/') + report.completeBaseName() + QStringLiteral("-first-values.json");
+    if (const QString problem = ReplaceWhole(m_firstValues, first.out.toUtf8()); !problem.isEmpty()) {
+        return finish(QStringLiteral("the unit's first values could not be kept (%1), so nothing was written").arg(problem));
     }
+    std::fprintf(stderr, "acceptance: the unit's first values are kept in %s\n", qPrintable(m_firstValues));
     const auto change = m_ask(QStringLiteral(
         "Type one value to change for the test as NAME=VALUE (for example L9_ATT_DL=11), or press Enter to write the "
         "unit's own values back unchanged: "));
     if (!change) {
-        return finish(QStringLiteral("standard input ended: the run stopped before the set"));
+        return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the set"));
     }
     const QStringList setArgs = change->trimmed().isEmpty()
-                                    ? QStringList{QStringLiteral("set"), QStringLiteral("--from"), firstFile}
+                                    ? QStringList{QStringLiteral("set"), QStringLiteral("--from"), m_firstValues}
                                     : QStringList{QStringLiteral("set"), change->trimmed()};
+    m_setSent = true;
     const Ran set = q42ctl(setArgs + QStringList{QStringLiteral("--save"), QStringLiteral("--verify")});
     if (!record(QStringLiteral("set, verify, save"), set, set.exitCode == 0, set.out.trimmed().replace(QLatin1Char('\n'), QStringLiteral("; ")))) {
         return finish();
     }
     const QJsonObject written = Values(q42ctl({QStringLiteral("get"), QStringLiteral("--json")}));
     if (!m_ask(QStringLiteral("Switch the unit off, then on again; when it is up, press Enter: "))) {
-        return finish(QStringLiteral("standard input ended: the run stopped before the power cycle"));
+        return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the power cycle"));
     }
     const Ran after = q42ctl({QStringLiteral("get"), QStringLiteral("--json")});
     QStringList lost;
@@ -232,28 +271,48 @@ ExitStatus Acceptance::Run()
            kept ? QStringLiteral("every value as saved") : QStringLiteral("not as saved: ") + lost.join(QStringLiteral(", ")));
     if (!m_ask(QStringLiteral("Next the cable: press Enter, then pull the USB cable out of the laptop within %1 s: ")
                    .arg(m_setup.pullWaitMs / 1000))) {
-        return finish(QStringLiteral("standard input ended: the run stopped before the cable step"));
+        return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the cable step"));
     }
     pullCable();
     if (!m_ask(QStringLiteral("Plug the cable back in; when it is in, press Enter to put the unit's first values back: "))) {
-        return finish(QStringLiteral("standard input ended: the unit keeps the test's values; %1 puts the first back")
-                          .arg(QStringLiteral("q42ctl -r %1 set --from BACKUP --save --verify").arg(m_device)));
+        return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the cable was back"));
     }
+    putBack();
+    return finish();
+}
+
+void Acceptance::putBack()
+{
     Ran restore;
     for (int attempt = 0; attempt < 5; ++attempt) {  // the adapter may take a few seconds to come back
-        restore = q42ctl({QStringLiteral("set"), QStringLiteral("--from"), firstFile, QStringLiteral("--save"),
+        restore = q42ctl({QStringLiteral("set"), QStringLiteral("--from"), m_firstValues, QStringLiteral("--save"),
                           QStringLiteral("--verify")});
         if (restore.exitCode != static_cast<int>(ExitStatus::CannotOpen)) {
             break;
         }
         Pause(1000);
     }
-    record(QStringLiteral("first values put back"), restore, restore.exitCode == 0, restore.out.trimmed().replace(QLatin1Char('\n'), QStringLiteral("; ")));
-    return finish();
+    m_setSent = false;  // put back, or said how to: never twice
+    if (!record(QStringLiteral("first values put back"), restore, restore.exitCode == 0,
+                restore.out.trimmed().replace(QLatin1Char('\n'), QStringLiteral("; ")))) {
+        const QString command = CommandLine(RestoreWords(m_device, {}, m_baud, m_firstValues));
+        m_notes << QStringLiteral("the unit may still hold the test's values; this puts the first back: %1").arg(command);
+    }
+}
+
+QString Acceptance::whyNoAnswer()
+{
+    return g_stopSignal != 0 ? StopSignals::Name(g_stopSignal) + QStringLiteral(" came") : QStringLiteral("standard input ended");
 }
 
 ExitStatus Acceptance::finish(const QString& note)
 {
+    if (!note.isEmpty()) {
+        std::fprintf(stderr, "acceptance: %s\n", qPrintable(note));
+    }
+    if (m_setSent) {  // a run stopped after the set: the unit is not left holding the test's values
+        putBack();
+    }
     QString text = QStringLiteral("q42ctl acceptance run, %1\nq42ctl %2 on %3, %4 %5, %6\n")
                        .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate), QStringLiteral(Q42_VERSION),
                             QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
@@ -270,15 +329,21 @@ ExitStatus Acceptance::finish(const QString& note)
     if (!note.isEmpty()) {
         text += QStringLiteral("\n== stopped: %1\n").arg(note);
         status = status == ExitStatus::Done ? ExitStatus::NoAnswer : status;
-        std::fprintf(stderr, "acceptance: %s\n", qPrintable(note));
     }
-    QSaveFile file(m_setup.report);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        std::fprintf(stderr, "acceptance: %s could not be written: %s\n", qPrintable(m_setup.report), qPrintable(file.errorString()));
+    if (!m_firstValues.isEmpty()) {
+        text += QStringLiteral("\n== the unit's first values: %1\n").arg(m_firstValues);
+    }
+    for (const QString& said : m_notes) {
+        text += QStringLiteral("\n== %1\n").arg(said);
+        std::fprintf(stderr, "acceptance: %s\n", qPrintable(said));
+    }
+    if (const QString problem = ReplaceWhole(m_setup.report, text.toUtf8()); !problem.isEmpty()) {
+        std::fprintf(stderr, "acceptance: %s\n", qPrintable(problem));
         return ExitStatus::OutputLost;
     }
-    std::fprintf(stderr, "acceptance: %d of %lld steps passed; send %s back\n", passed,
-                 static_cast<long long>(m_steps.size()), qPrintable(m_setup.report));
+    // A run that stopped early says so: every step it took may have passed, and it still did not finish.
+    std::fprintf(stderr, "acceptance: %s%d of %lld steps passed; send %s back\n", note.isEmpty() ? "" : "stopped early: ",
+                 passed, static_cast<long long>(m_steps.size()), qPrintable(m_setup.report));
     return status;
 }
 
@@ -289,7 +354,8 @@ std::optional<QString> AskOnTerminal(const QString& prompt)
     std::fputs(qPrintable(prompt), stderr);
     std::fflush(stderr);
     char line[512];
-    if (std::fgets(line, sizeof line, stdin) == nullptr) {
+    if (g_stopSignal != 0 || std::fgets(line, sizeof line, stdin) == nullptr || g_stopSignal != 0) {
+        std::fputc('\n', stderr);
         return std::nullopt;
     }
 #ifndef _WIN32
@@ -302,6 +368,7 @@ std::optional<QString> AskOnTerminal(const QString& prompt)
 
 ExitStatus RunAcceptance(const AcceptanceSetup& setup, const AskLine& ask)
 {
+    TakeStopSignals();
     Acceptance run(setup, ask);
     return run.Run();
 }

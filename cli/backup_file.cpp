@@ -2,35 +2,11 @@
 #include "backup_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace q42::ctl {
-
-namespace {
-
-// On the disk, not only in the system's cache: a backup must outlive a power cut right after it.
-bool SyncToDisk(QFile& file)
-{
-    if (!file.flush()) {
-        return false;
-    }
-#ifdef _WIN32
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
-
-}  // namespace
 
 QString SafeFileName(const QString& text)
 {
@@ -72,24 +48,6 @@ QString PrepareBackupDir(const QString& dir)
         return QStringLiteral("%1: the backup folder cannot be written: %2").arg(dir, probe.errorString());
     }
     return {};
-}
-
-NewFile WriteNewFile(const QString& dir, const QString& stem, const QByteArray& data)
-{
-    QTemporaryFile temporary(dir + QStringLiteral("/.q42ctl-XXXXXX"));
-    if (!temporary.open() || temporary.write(data) != data.size() || !SyncToDisk(temporary)) {
-        return {{}, QStringLiteral("%1: the backup could not be written: %2").arg(dir, temporary.errorString())};
-    }
-    temporary.close();
-    for (int n = 1; n < 1000; ++n) {
-        const QString path = QStringLiteral("%1/%2%3.json").arg(dir, stem, n > 1 ? QStringLiteral("-%1").arg(n) : QString());
-        // A rename never replaces a file that is there; the temporary goes with the QTemporaryFile otherwise.
-        if (!QFile::exists(path) && temporary.rename(path)) {
-            temporary.setAutoRemove(false);
-            return {path, {}};
-        }
-    }
-    return {{}, QStringLiteral("%1: no free name for the backup %2.json").arg(dir, stem)};
 }
 
 }  // namespace q42::ctl

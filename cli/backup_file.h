@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "whole_file.h"
+
 namespace q42::ctl {
 
 // Letters, digits, '-', '_' and '.' kept, anything else '_'; no leading dot; at most 64 characters;
@@ -21,13 +23,5 @@ QString DefaultBackupDir();
 
 // Makes DIR and proves it takes a file; empty when it does, else why not.
 QString PrepareBackupDir(const QString& dir);
-
-struct NewFile {
-    QString path;     // where it went
-    QString problem;  // why it could not be written; then nothing was left behind
-};
-// Writes data to a temporary file in DIR, flushes it to the disk, then gives it the name
-// DIR/<stem>.json, or <stem>-2.json, -3 ... where that is taken: an earlier file is never replaced.
-NewFile WriteNewFile(const QString& dir, const QString& stem, const QByteArray& data);
 
 }  // namespace q42::ctl

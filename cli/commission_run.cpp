@@ -16,7 +16,8 @@ namespace q42::ctl {
 
 namespace {
 
-void PrintRecord(const UnitRecord& record, const CommissionSetup& setup)
+// false when standard output did not take the record.
+bool PrintRecord(const UnitRecord& record, const CommissionSetup& setup)
 {
     if (setup.json) {
         std::printf("%s\n", QJsonDocument(RecordJson(record, setup.golden)).toJson(QJsonDocument::Compact).constData());
@@ -29,7 +30,7 @@ void PrintRecord(const UnitRecord& record, const CommissionSetup& setup)
     } else {
         std::printf("%s\n", qPrintable(RecordLine(record)));
     }
-    std::fflush(stdout);
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
 }  // namespace
@@ -61,6 +62,7 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
     std::vector<std::unique_ptr<CommissionStation>> stations;
     QList<UnitRecord> records;
     ExitStatus status = ExitStatus::Done;
+    bool outputLost = false;
     int running = 0;
     for (const Target& target : setup.targets) {
         stations.push_back(std::make_unique<CommissionStation>(setup.task, target, ledger, ids, trace));
@@ -78,12 +80,22 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
             if (!record.Passed()) {
                 std::fprintf(stderr, "%s\n", qPrintable(record.message));
             }
-            PrintRecord(record, setup);
-            // Unit by unit: a run that ends at unit 15 keeps the 14 before it.
+            // Unit by unit, the log first: a run that ends at unit 15 keeps the 14 before it, and
+            // a closed standard output loses no line of the log.
             if (!setup.log.isEmpty()) {
                 if (const QString problem = AppendLog(setup.log, {RecordJson(record, setup.golden)}); !problem.isEmpty()) {
                     std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
                     status = std::max(status, ExitStatus::OutputLost);
+                }
+            }
+            if (!PrintRecord(record, setup) && !outputLost) {
+                // Nobody reads the records any more (a pipe closed, a full disk): no next unit.
+                outputLost = true;
+                status = std::max(status, ExitStatus::OutputLost);
+                std::fprintf(stderr, "q42ctl: standard output could not be written: stopping once the unit under way is done\n");
+                ledger.stopping = true;
+                for (auto& other : stations) {
+                    other->StopAfterUnit();
                 }
             }
         });
@@ -95,13 +107,18 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
         ++running;
     }
     StopSignals stops;
-    QObject::connect(&stops, &StopSignals::stopRequested, [&](int count) {
+    QObject::connect(&stops, &StopSignals::stopRequested, [&](int count, const QString& what) {
         ledger.stopping = true;
         if (count == 1) {
-            std::fprintf(stderr, "q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n");
+            if (what == QLatin1String("Ctrl-C")) {
+                std::fprintf(stderr, "q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n");
+            } else {
+                std::fprintf(stderr, "q42ctl: %s came: stopping once the unit under way is done (another stops at once)\n",
+                             qPrintable(what));
+            }
         }
         for (auto& station : stations) {
-            count == 1 ? station->StopAfterUnit() : station->StopNow();
+            count == 1 ? station->StopAfterUnit() : station->StopNow(what);
         }
     });
     if (ids != nullptr) {

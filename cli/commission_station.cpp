@@ -340,11 +340,11 @@ void CommissionStation::StopAfterUnit()
     }
 }
 
-void CommissionStation::StopNow()
+void CommissionStation::StopNow(const QString& what)
 {
     if (m_state == State::Working) {
         fail(QLatin1String(StepName(static_cast<int>(m_step))), ExitStatus::NoAnswer,
-             QStringLiteral("%1: stopped by a second Ctrl-C during the %2").arg(Label(), QLatin1String(StepName(static_cast<int>(m_step)))));
+             QStringLiteral("%1: stopped by a second %2 during the %3").arg(Label(), what, QLatin1String(StepName(static_cast<int>(m_step)))));
     }
     stop();
 }

@@ -51,7 +51,7 @@ public:
     // Ctrl-C: stop once the unit under way is done (at once when none is).
     void StopAfterUnit();
     // A second Ctrl-C: the unit under way fails as stopped, and the station stops now.
-    void StopNow();
+    void StopNow(const QString& what);
 
     QString Label() const { return m_exchange.Label(); }
     bool Stopped() const { return m_state == State::Stopped; }

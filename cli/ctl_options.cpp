@@ -171,6 +171,9 @@ QString ReadCommandArguments(const QStringList& arguments, const QCommandLinePar
         const bool none = !request.edits.isoMinutes &&
                           std::none_of(request.edits.values.begin(), request.edits.values.end(),
                                        [](const std::optional<int>& v) { return v.has_value(); });
+        if (none && !file.isEmpty()) {
+            return QStringLiteral("%1 holds no values to write").arg(file == QLatin1String("-") ? QStringLiteral("standard input") : file);
+        }
         return none ? QStringLiteral("set needs NAME=VALUE arguments or --from FILE") : QString();
     }
     case Command::Commission:
@@ -199,6 +202,18 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     parsed.version = parser.isSet(QStringLiteral("version"));
     if (parsed.help || parsed.version) {
         return parsed;
+    }
+    // An empty file or folder name is a script's unset variable far more often than a choice: taken
+    // as "none", it would drop a backup or a log without a word.
+    for (const OptionRow& row : Options()) {
+        const QString name = QLatin1String(row.longName);
+        const QString kind = QLatin1String(row.valueName);
+        const bool names = kind == QLatin1String("FILE") || kind == QLatin1String("DIR") || kind == QLatin1String("REPORT");
+        if (names && parser.isSet(name) && parser.value(name).isEmpty()) {
+            parsed.error = QStringLiteral("--%1 was given an empty %2 name; nothing was sent (in a script: is its variable set?)")
+                               .arg(name, kind == QLatin1String("DIR") ? QStringLiteral("folder") : QStringLiteral("file"));
+            return parsed;
+        }
     }
     QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {

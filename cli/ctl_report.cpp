@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "shell_words.h"
+
 namespace q42::ctl {
 
 namespace {
@@ -35,7 +37,7 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
         if (session.WriteAcknowledged() && session.Status() == ExitStatus::Done && !request.save) {
             messages << QStringLiteral("%1: the unit keeps the values written only until it loses power; 'q42ctl %2 "
                                        "save' makes it keep them")
-                            .arg(session.Label(), TargetOption(session.Given()));
+                            .arg(session.Label(), CommandLine(TargetWords(session.Given())));
         }
     }
     return data;

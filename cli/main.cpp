@@ -30,6 +30,8 @@
 #include "run_files.h"
 #include "run_log.h"
 #include "run_sessions.h"
+#include "stop_signals.h"
+#include "whole_file.h"
 #include "unit_session.h"
 
 namespace {
@@ -95,6 +97,32 @@ bool ColourTerminal()
 #endif
 }
 
+// Run through sudo, HOME is root's: the files q42ctl keeps go where the technician may not look for
+// them. Said once, before anything is sent; the files are given to the user who ran sudo.
+void SayWhereFilesGoUnderSudo(const QString& backupDir, const QString& log)
+{
+#ifndef _WIN32
+    const QString user = qEnvironmentVariable("SUDO_USER");
+    if (::geteuid() != 0 || user.isEmpty()) {
+        return;
+    }
+    QStringList where;
+    if (!backupDir.isEmpty()) {
+        where << QStringLiteral("the backups go to %1").arg(QFileInfo(backupDir).absoluteFilePath());
+    }
+    if (!log.isEmpty()) {
+        where << QStringLiteral("the log is %1").arg(QFileInfo(log).absoluteFilePath());
+    }
+    if (!where.isEmpty()) {
+        std::fprintf(stderr, "q42ctl: run as root through sudo: %s; new files there belong to %s\n",
+                     qPrintable(where.join(QStringLiteral(", "))), qPrintable(user));
+    }
+#else
+    Q_UNUSED(backupDir);
+    Q_UNUSED(log);
+#endif
+}
+
 // commission: the backups' folder is proved writable and the golden file's digest taken before any
 // unit is waited for; a problem is bad usage, with nothing sent.
 ExitStatus Commission(const CtlRequest& request, const LineTrace& trace)
@@ -103,6 +131,7 @@ ExitStatus Commission(const CtlRequest& request, const LineTrace& trace)
     setup.task = {request.baud, {request.timeoutMs, request.retries}, request.edits,
                   request.noBackup ? QString() : request.backupDir.isEmpty() ? DefaultBackupDir() : request.backupDir,
                   !request.noSave};
+    SayWhereFilesGoUnderSudo(setup.task.backupDir, request.log);
     if (!setup.task.backupDir.isEmpty()) {
         if (const QString problem = PrepareBackupDir(setup.task.backupDir); !problem.isEmpty()) {
             std::fprintf(stderr, "q42ctl: %s; nothing was sent (--backup-dir DIR chooses another)\n", qPrintable(problem));
@@ -191,7 +220,7 @@ ExitStatus Deliver(const CtlRequest& request, const RunReport& report)
         std::fprintf(stderr, "q42ctl: %s was left as it was, since not every unit answered\n", qPrintable(request.output));
         return report.status;
     }
-    if (const QString problem = ReplaceFile(request.output, report.data); !problem.isEmpty()) {
+    if (const QString problem = ReplaceWhole(request.output, QByteArray::fromStdString(report.data)); !problem.isEmpty()) {
         std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
         return ExitStatus::OutputLost;
     }
@@ -203,6 +232,7 @@ ExitStatus Deliver(const CtlRequest& request, const RunReport& report)
 int main(int argc, char** argv)
 {
     q42::HoldRunningMark();
+    IgnoreWriteSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("q42ctl"));
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
@@ -221,10 +251,10 @@ int main(int argc, char** argv)
     const CtlRequest& request = *parsed.request;
     // A file that cannot be written is bad usage, found before anything is sent: exit status 2 keeps
     // meaning that the unit was not touched.
-    for (const QString& problem : {request.output.isEmpty() ? QString() : CheckOutputFile(request.output),
-                                   request.backupFile.isEmpty() ? QString() : CheckOutputFile(request.backupFile),
+    for (const QString& problem : {request.output.isEmpty() ? QString() : CheckKeptFile(request.output),
+                                   request.backupFile.isEmpty() ? QString() : CheckKeptFile(request.backupFile),
                                    request.log.isEmpty() ? QString() : CheckLogFile(request.log),
-                                   request.acceptance.isEmpty() ? QString() : CheckOutputFile(request.acceptance)}) {
+                                   request.acceptance.isEmpty() ? QString() : CheckKeptFile(request.acceptance)}) {
         if (!problem.isEmpty()) {
             std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
             return static_cast<int>(ExitStatus::BadUsage);

@@ -7,16 +7,13 @@
 #include <QList>
 #include <QString>
 
-#include <string>
-
 namespace q42::ctl {
 
-// Why FILE cannot be written, found before anything is sent; empty when it can.
-QString CheckOutputFile(const QString& path);
+// Why the log cannot be appended to, found before anything is sent; empty when it can.
 QString CheckLogFile(const QString& path);
 
-// Writes data to a temporary beside FILE and renames it over FILE once complete. Returns why not.
-QString ReplaceFile(const QString& path, const std::string& data);
+// How long a run waits for another that holds the log before it says which run that is.
+inline constexpr int kLogWaitMs = 10000;
 
 // Appends each record as one line. Parallel runs, on Windows too, never interleave or overwrite each
 // other's lines: every line is written whole while a lock file beside the log is held.

@@ -4,16 +4,12 @@
 #include <QJsonArray>
 #include <QStringList>
 
+#include "shell_words.h"
 #include "value_text.h"
 
 namespace q42::ctl {
 
 namespace {
-
-QString Quoted(const QString& text)
-{
-    return text.contains(QLatin1Char(' ')) ? QLatin1Char('\'') + text + QLatin1Char('\'') : text;
-}
 
 std::vector<Change> ChangesMade(const UnitRecord& record)
 {
@@ -27,9 +23,10 @@ QString StepWords(const QString& step)
 
 }  // namespace
 
-QString RestoreCommand(const QString& station, const QString& backupPath)
+QString RestoreCommand(const UnitRecord& record)
 {
-    return QStringLiteral("q42ctl -r %1 set --from %2 --save --verify").arg(Quoted(station), Quoted(backupPath));
+    return CommandLine(RestoreWords(record.device.isEmpty() ? record.station : record.device,
+                                    record.adapter.value(QStringLiteral("serial")).toString(), record.baud, record.backupPath));
 }
 
 QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
@@ -64,7 +61,7 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
         json.insert(QStringLiteral("failed_step"), record.failedStep);
         json.insert(QStringLiteral("message"), record.message);
         if (!record.backupPath.isEmpty()) {
-            json.insert(QStringLiteral("restore"), RestoreCommand(record.station, record.backupPath));
+            json.insert(QStringLiteral("restore"), RestoreCommand(record));
         }
     }
     return json;
@@ -73,7 +70,7 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
 QString RecordLine(const UnitRecord& record)
 {
     QStringList parts{record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL"), record.station,
-                      QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : Quoted(record.unitId))};
+                      QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : QuoteWord(record.unitId))};
     if (!record.Passed()) {
         parts << QStringLiteral("failed at %1%2").arg(StepWords(record.failedStep),
                                                      record.setAcknowledged ? QStringLiteral(" after the set was acknowledged")
@@ -85,10 +82,13 @@ QString RecordLine(const UnitRecord& record)
     }
     parts << QStringLiteral("changes: ") + (changes.isEmpty() ? QStringLiteral("none") : changes.join(QStringLiteral(", ")));
     if (!record.backupPath.isEmpty()) {
-        parts << QStringLiteral("backup=") + Quoted(record.backupPath);
+        parts << QStringLiteral("backup=") + QuoteWord(record.backupPath);
     }
     parts << (record.saved ? QStringLiteral("saved") : record.saveLeftOut ? QStringLiteral("not saved (--no-save)")
                                                                           : QStringLiteral("not saved"));
+    if (!record.Passed() && !record.backupPath.isEmpty()) {
+        parts << QStringLiteral("restore: ") + RestoreCommand(record);
+    }
     return parts.join(QStringLiteral("  "));
 }
 

@@ -47,7 +47,7 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden);
 // "PASS /dev/ttyUSB0 id=A-0001 changes: L9 ATT_DL: 11 -> 20 backup=... saved"
 QString RecordLine(const UnitRecord& record);
 
-// The restore of a backup: 'q42ctl -r DEVICE set --from BACKUP --save --verify'.
-QString RestoreCommand(const QString& station, const QString& backupPath);
+// The restore of the unit's backup, quoted for pasting: 'q42ctl -r serial:SN set --from BACKUP --save --verify'.
+QString RestoreCommand(const UnitRecord& record);
 
 }  // namespace q42::ctl

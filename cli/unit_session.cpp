@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "unit_session.h"
 
-#include "run_files.h"
+#include "whole_file.h"
 
 namespace q42::ctl {
 
@@ -86,7 +86,7 @@ void UnitSession::stepAnswered()
         m_written = Apply(m_task.edits, m_before);
         // Kept whole before the first byte of the set goes out, so the old values can always come back.
         if (!m_task.backupFile.isEmpty()) {
-            if (const QString problem = ReplaceFile(m_task.backupFile, FormatJson(ValuesJson(m_before, {})));
+            if (const QString problem = ReplaceWhole(m_task.backupFile, QByteArray::fromStdString(FormatJson(ValuesJson(m_before, {}))));
                 !problem.isEmpty()) {
                 finish(ExitStatus::OutputLost, QStringLiteral("%1: nothing was written to the unit, since %2").arg(Label(), problem));
                 return;

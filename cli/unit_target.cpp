@@ -11,15 +11,6 @@ QString TargetLabel(const Target& target)
     return target.device.isEmpty() ? PortName(target.portNumber) : target.device;
 }
 
-QString TargetOption(const Target& target)
-{
-    if (target.device.isEmpty()) {
-        return QStringLiteral("-p %1").arg(target.portNumber);
-    }
-    return target.device.contains(QLatin1Char(' ')) ? QStringLiteral("-r '%1'").arg(target.device)
-                                                    : QStringLiteral("-r %1").arg(target.device);
-}
-
 QString LineProblemText(const ExchangeFailure& failure)
 {
     return failure.listsPorts ? failure.text + QStringLiteral(" To use one, give its number with -p (12 or COM12 for COM12).")

@@ -23,9 +23,6 @@ struct Target {
 // How messages name a unit before its device is opened: the device as given, or COMn.
 QString TargetLabel(const Target& target);
 
-// How a command line names the target again, for a command to suggest: "-r /dev/ttyUSB0", "-p 3".
-QString TargetOption(const Target& target);
-
 // What went wrong at the open, worded for q42ctl, and what it means for the exit status.
 struct OpenProblem {
     ExitStatus status = ExitStatus::CannotOpen;

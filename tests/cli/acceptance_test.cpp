@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -69,12 +71,18 @@ TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
     EXPECT_TRUE(run.readAllStandardOutput().isEmpty());
     QFile file(report);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
     QStringList steps;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-        if (line.startsWith("== ")) {
+    for (const QString& line : text.split('\n')) {
+        if (line.startsWith("== ") && (line.contains(": PASS") || line.contains(": FAIL"))) {
             steps << line.section(':', 0, 1);
         }
     }
+    const QString firstValues = dir.filePath("report-first-values.json");
+    EXPECT_TRUE(text.contains("\n== the unit's first values: " + firstValues + "\n")) << text.toStdString();
+    QFile kept(firstValues);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(kept.readAll()).object()["L9 ATT_DL"].toInt(), 10) << "the values before the set";
     EXPECT_EQ(steps, QStringList({"== doctor: PASS", "== detect: PASS", "== get: PASS", "== set, verify, save: PASS",
                                   "== values after the power cycle: PASS", "== cable pulled: PASS",
                                   "== first values put back: PASS"}));

@@ -164,7 +164,9 @@ TEST(Commission, AUnitThatFailsAStepFailsAloneAndTheHighestStatusDecides)
     EXPECT_TRUE(lines[0].startsWith("FAIL  " + dev + "  id=-  failed at the read-back after the set was acknowledged  "
                                     "changes: L9 ATT_DL: 11 -> 20  backup=" + dir.path() + "/unit_"))
         << lines[0].toStdString();
-    EXPECT_TRUE(lines[0].endsWith("  not saved")) << "a write that did not take is never made permanent";
+    EXPECT_TRUE(lines[0].contains("  not saved  restore: q42ctl -r " + dev + " set --from " + dir.path() + "/unit_") &&
+                lines[0].endsWith(".json --save --verify"))
+        << "a write that did not take is never made permanent, and the line says how to undo it: " << lines[0].toStdString();
     EXPECT_TRUE(lines[1].contains("failed at the read-back after the set was acknowledged  changes: L9 ATT_DL: 12 -> 20"));
     EXPECT_TRUE(lines[2].contains("failed at the save after the set was acknowledged")) << lines[2].toStdString();
     EXPECT_TRUE(lines[3].startsWith("PASS  " + dev + "  id=-  changes: L9 ATT_DL: 14 -> 20  backup=")) << lines[3].toStdString();
