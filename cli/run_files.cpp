@@ -13,8 +13,9 @@ QString CheckLogFile(const QString& path)
     if (const QString problem = CheckKeptFile(path); !problem.isEmpty()) {
         return problem;
     }
+    // A log not there yet is made by its first line, so that it gets that line's owner.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (file.exists() && !file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         return QStringLiteral("%1: cannot be written: %2").arg(path, file.errorString());
     }
     return {};

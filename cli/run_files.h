@@ -13,7 +13,7 @@ namespace q42::ctl {
 QString CheckLogFile(const QString& path);
 
 // How long a run waits for another that holds the log before it says which run that is.
-inline constexpr int kLogWaitMs = 10000;
+inline constexpr int kLogWaitMs = 5000;
 
 // Appends each record as one line. Parallel runs, on Windows too, never interleave or overwrite each
 // other's lines: every line is written whole while a lock file beside the log is held.

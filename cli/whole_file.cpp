@@ -194,16 +194,16 @@ QString CheckKeptFile(const QString& path)
 QString ReplaceWhole(const QString& path, const QByteArray& data)
 {
     if (const QString problem = CheckKeptFile(path); !problem.isEmpty()) {
-        return problem + QStringLiteral("; it was left as it was");
+        return problem;
     }
     const QString target = FileBehind(path);
+    const QString leftAsItWas = QFileInfo::exists(target) ? QStringLiteral("; it was left as it was") : QString();
     Temporary temporary = WriteTemporary(target, data);
     if (!temporary.file) {
-        return temporary.problem + QStringLiteral("; it was left as it was");
+        return temporary.problem + leftAsItWas;
     }
     if (!RenameOver(temporary.file->fileName(), target)) {
-        return QStringLiteral("%1: could not be replaced: %2; it was left as it was")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("%1: could not be replaced: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))) + leftAsItWas;
     }
     temporary.file->setAutoRemove(false);
     SyncFolder(QFileInfo(target).absolutePath());

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include "sim_process.h"
 
 namespace q42::test {
@@ -95,6 +97,55 @@ TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
     ASSERT_EQ(sets.size(), 1);
     EXPECT_TRUE(sets[0].startsWith(":FF23006D0278000021010B002701")) << "L9 ATT_DL 11, the rest as read: " << sets[0].toStdString();
     EXPECT_TRUE(second && second->Commands().contains("23 06 21")) << (second ? second->Commands().toStdString() : "");
+}
+
+// A run stopped after its set, by the end of input or a stop signal at the power-cycle prompt, puts
+// the unit's first values back before it ends, and says why it stopped.
+TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
+{
+    const struct {
+        const char* name;
+        int signal;  // 0: standard input ends
+        const char* said;
+    } cases[] = {
+        {"the end of input", 0, "acceptance: standard input ended: the run stopped before the power cycle\n"},
+        {"SIGTERM", SIGTERM, "acceptance: SIGTERM came: the run stopped before the power cycle\n"},
+        {"SIGHUP", SIGHUP, "acceptance: SIGHUP (the terminal closed) came: the run stopped before the power cycle\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimProcess sim({"--verbose"});
+        QTemporaryDir dir;
+        const QString report = dir.filePath("report.txt");
+        QProcess run;
+        run.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
+        QString err;
+        const auto sawPrompt = [&](const char* prompt) {
+            return WaitFor([&] {
+                err += QString::fromLocal8Bit(run.readAllStandardError());
+                return err.contains(prompt);
+            }, std::chrono::seconds(20));
+        };
+        ASSERT_TRUE(sawPrompt("Type one value to change")) << err.toStdString();
+        run.write("L9_ATT_DL=11\n");
+        ASSERT_TRUE(sawPrompt("Switch the unit off")) << err.toStdString();
+        if (c.signal == 0) {
+            run.closeWriteChannel();
+        } else {
+            ::kill(static_cast<pid_t>(run.processId()), c.signal);
+        }
+        ASSERT_TRUE(run.waitForFinished(30000));
+        err += QString::fromLocal8Bit(run.readAllStandardError());
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(run.exitCode(), 4) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_TRUE(err.contains("acceptance: first values put back: PASS")) << err.toStdString();
+        EXPECT_TRUE(err.contains("acceptance: stopped early: 5 of 5 steps passed")) << err.toStdString();
+        QStringList sets;
+        WaitFor([&] { return (sets = sim.FramesReceived().filter(":FF23")).size() >= 2; }, std::chrono::seconds(2));
+        ASSERT_EQ(sets.size(), 2) << "the test's set, then the first values again";
+        EXPECT_TRUE(sets[1].startsWith(":FF23006D0278000021010A002701")) << "L9 ATT_DL 10 again: " << sets[1].toStdString();
+    }
 }
 
 TEST(Acceptance, StopsWhereNoUnitAnswersAndKeepsTheRecord)

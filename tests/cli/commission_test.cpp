@@ -3,6 +3,9 @@
 // the unit's control input, as a bench moves its cable: records, backups, the order of backup and
 // set, faults at each step, a pulled adapter, Ctrl-C and the end of the ids' input.
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
+
+#include <unistd.h>
 
 #include "sim_process.h"
 
@@ -235,25 +241,136 @@ TEST(Commission, EndsAtCtrlCAndAtTheEndOfInput)
     }
 }
 
-// Ctrl-C while a unit is being written finishes that unit first; a second one stops at once, and
-// the unit fails at the step it was in.
-TEST(Commission, CtrlCDuringAUnitFinishesItAndASecondStopsAtOnce)
+// Ctrl-C, SIGTERM or SIGHUP (the terminal closed) while a unit is being written finishes that unit
+// first, with its record and log line; a second one stops at once, and the unit fails at the step it
+// was in. A SIGHUP ignored at the start (nohup) changes nothing. Each message names the signal.
+TEST(Commission, AStopSignalDuringAUnitFinishesItAndASecondStopsAtOnce)
 {
     QTemporaryDir dir;
     const QString golden = Write(dir, "golden.json", kGolden);
-    for (const int interrupts : {1, 2}) {
+    const struct {
+        int signal;
+        int count;
+        bool ignoredAtStart;
+        int exitCode;
+        const char* said;  // on standard error after the first
+    } cases[] = {
+        {SIGINT, 1, false, 0, "q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n"},
+        {SIGINT, 2, false, 4, "q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n"},
+        {SIGTERM, 1, false, 0, "q42ctl: SIGTERM came: stopping once the unit under way is done (another stops at once)\n"},
+        {SIGHUP, 1, false, 0,
+         "q42ctl: SIGHUP (the terminal closed) came: stopping once the unit under way is done (another stops at once)\n"},
+        {SIGHUP, 2, false, 4, "stopped by a second SIGHUP (the terminal closed) during the set"},
+        {SIGHUP, 1, true, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.signal << " x" << c.count << (c.ignoredAtStart ? ", ignored" : ""));
         SimProcess sim({"--control", "--delay-ms", "300"});
         sim.Control("unit 1");
-        Ctl ctl({"-r", sim.Device(), "--trace", "commission", "--from", golden, "--no-backup"});
-        ASSERT_TRUE(ctl.Saw(" sent     :FF23")) << ctl.err.toStdString();  // the set is on its way
-        for (int i = 0; i < interrupts; ++i) {
-            ::kill(static_cast<pid_t>(ctl.process.processId()), SIGINT);
-            ASSERT_TRUE(ctl.Saw("q42ctl: stopping once the unit under way is done")) << "a signal is taken before the next";
+        const QString log = dir.filePath(QStringLiteral("log-%1-%2").arg(c.signal).arg(c.count));
+        const QStringList args{"-r", sim.Device(), "--trace", "--log", log, "commission", "--from", golden, "--no-backup"};
+        std::unique_ptr<Ctl> ctl;
+        if (c.ignoredAtStart) {
+            ::signal(SIGHUP, SIG_IGN);  // inherited, as nohup leaves it
+            ctl = std::make_unique<Ctl>(args);
+            ::signal(SIGHUP, SIG_DFL);
+        } else {
+            ctl = std::make_unique<Ctl>(args);
         }
-        EXPECT_EQ(ctl.Finish(), interrupts == 1 ? 0 : 4) << ctl.err.toStdString();
-        EXPECT_TRUE(ctl.out.startsWith(interrupts == 1 ? "PASS" : "FAIL  " + sim.Device() + "  id=-  failed at the set  "))
-            << ctl.out.toStdString();
-        EXPECT_EQ(ctl.err.contains(sim.Device() + ": stopped by a second Ctrl-C during the set"), interrupts == 2);
+        ASSERT_TRUE(ctl->Saw(" sent     :FF23")) << ctl->err.toStdString();  // the set is on its way
+        for (int i = 0; i < c.count; ++i) {
+            ::kill(static_cast<pid_t>(ctl->process.processId()), c.signal);
+            if (!c.ignoredAtStart) {
+                ASSERT_TRUE(ctl->Saw("stopping once the unit under way is done")) << "a signal is taken before the next";
+            }
+        }
+        if (c.ignoredAtStart) {
+            ASSERT_TRUE(ctl->Saw("PASS", 1, false));
+            EXPECT_FALSE(ctl->err.contains("stopping")) << ctl->err.toStdString();
+            EXPECT_EQ(ctl->process.state(), QProcess::Running) << "the run goes on to the next unit";
+            ctl->process.kill();
+            ctl->Finish();
+            continue;
+        }
+        EXPECT_EQ(ctl->Finish(), c.exitCode) << ctl->err.toStdString();
+        EXPECT_TRUE(ctl->err.contains(c.said)) << ctl->err.toStdString();
+        EXPECT_TRUE(ctl->out.startsWith(c.count == 1 ? "PASS" : "FAIL  " + sim.Device() + "  id=-  failed at the set  "))
+            << ctl->out.toStdString();
+        QFile kept(log);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = kept.readAll().split('\n');
+        ASSERT_EQ(lines.size(), 2) << "one whole line for the unit";
+        EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object()["result"].toString(), c.count == 1 ? "PASS" : "FAIL");
+    }
+}
+
+// A standard output nobody reads any more (the reader of a pipe gone, as after '| head -1'): the unit
+// under way is finished and logged, no next unit is started, and the run ends with status 6.
+TEST(Commission, AClosedStandardOutputEndsTheRunAfterTheUnitWithItsLogLine)
+{
+    QTemporaryDir dir;
+    const QString golden = Write(dir, "golden.json", kGolden);
+    const QString log = dir.filePath("bench.log");
+    SimProcess sim({"--control"});
+    sim.Control("unit 1");
+    QProcess run;
+    run.setChildProcessModifier([] {
+        int ends[2];
+        if (::pipe(ends) == 0) {
+            ::close(ends[0]);  // no reader: a write fails with EPIPE, or kills with SIGPIPE
+            ::dup2(ends[1], STDOUT_FILENO);
+        }
+    });
+    run.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "--log", log, "commission", "--from", golden, "--no-backup"});
+    ASSERT_TRUE(run.waitForFinished(15000)) << "the run ends by itself";
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << "not killed by SIGPIPE";
+    EXPECT_EQ(run.exitCode(), 6);
+    const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+    EXPECT_TRUE(err.contains("q42ctl: standard output could not be written: stopping once the unit under way is done\n"))
+        << err.toStdString();
+    QFile kept(log);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = kept.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object()["result"].toString(), "PASS");
+}
+
+// The command a FAIL record gives to put its backup back works when pasted into sh, from a backup
+// folder named with any character a shell treats specially, and never runs anything else; it carries
+// the rate when the unit talks at 9600.
+TEST(Commission, TheRestoreCommandOfAFailWorksPastedFromAnyFolder)
+{
+    QTemporaryDir dir;
+    const QString golden = Write(dir, "golden.json", kGolden);
+    const QString binDir = QFileInfo(QStringLiteral(Q42CTL_PATH)).absolutePath();
+    for (const QString special : {"'", "$", "`", ";", "&", "(", "\"", "\\", " "}) {
+        for (const int baud : {57600, 9600}) {
+            if (baud == 9600 && special != " ") {
+                continue;  // the rate once is enough
+            }
+            SCOPED_TRACE(testing::Message() << "folder with " << special.toStdString() << " at " << baud);
+            const QString folder = dir.filePath(QStringLiteral("b%1touch pwned%1x").arg(special));
+            SimProcess sim({"--control", "--verbose", "--baud", QString::number(baud)});
+            sim.Control("unit 1 forget-sets");
+            Ctl ctl({"-r", sim.Device(), "-s", QString::number(baud), "--json", "commission", "--from", golden, "--backup-dir",
+                     folder, "--units", "1"});
+            EXPECT_EQ(ctl.Finish(), 5) << ctl.err.toStdString();
+            const QList<QJsonObject> records = ctl.Records();
+            ASSERT_EQ(records.size(), 1) << ctl.out.toStdString();
+            const QString restore = records[0]["restore"].toString();
+            EXPECT_EQ(restore.contains(" -s 9600 "), baud == 9600) << restore.toStdString();
+            sim.Control("unit 1");  // the fault cleared, the unit takes the values back
+            QProcess shell;
+            shell.setWorkingDirectory(dir.path());
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PATH", binDir + ":" + env.value("PATH"));
+            shell.setProcessEnvironment(env);
+            shell.start("sh", {"-c", restore});
+            ASSERT_TRUE(shell.waitForFinished(20000));
+            EXPECT_EQ(shell.exitCode(), 0) << restore.toStdString() << "\n" << shell.readAllStandardError().toStdString();
+            EXPECT_FALSE(QFile::exists(dir.filePath("pwned"))) << "nothing but the restore ran: " << restore.toStdString();
+            EXPECT_TRUE(sim.Commands().endsWith("23 06 21")) << sim.Commands().toStdString();
+        }
     }
 }
 

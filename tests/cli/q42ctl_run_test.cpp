@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QDateTime>
 #include <QDir>
+#include <QLockFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QCoreApplication>
@@ -15,6 +16,8 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -219,6 +222,146 @@ TEST(Q42ctl, OutputFileIsReplacedWholeOrNotAtAll)
         EXPECT_TRUE(bad.err.startsWith("q42ctl: " + nowhere + ": cannot be written: ")) << bad.err.toStdString();
     }
     EXPECT_EQ(sim.Commands(), "21") << "nothing sent after a file that cannot be written";
+}
+
+// The files a user keeps on a disk that fills up (a file size limit stands in for a full disk, so no
+// root is needed) and where a file cannot be: never a set before its backup is whole, never a copy
+// or a log left shorter than it was, never a device, pipe or folder replaced, and an empty name is
+// never taken for "none".
+TEST(Q42ctl, KeptFilesAreWholeOrLeftAsTheyWere)
+{
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("kept.json");
+    const QByteArray good = "the last good copy\n";
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        const char* name;
+        QStringList args;  // {dev} the unit, {kept} a file holding the last good copy, {dir} a folder
+        rlim_t fileLimit;  // bytes a file may reach; 0: no limit
+        int exitCode;
+        const char* err;       // a part of standard error
+        const char* commands;  // what reached the unit
+        const char* keptAfter; // what {kept} holds afterwards; nullptr: no such file
+    } cases[] = {
+        {"a backup that does not fit: no set goes out", {"set", "--backup", "{dir}/backup.json", "l9_att_dl=55", "--save"}, 100, 6,
+         "{dev}: nothing was written to the unit, since {dir}/backup.json: could not be written: the file reached the size "
+         "this system allows it (ulimit -f)\n", "21", "the last good copy\n"},
+        {"values that do not fit: the last good copy stays", {"get", "--json", "-o", "{kept}"}, 100, 6,
+         "{kept}: could not be written: the file reached the size this system allows it (ulimit -f); it was left as it was\n",
+         "21", "the last good copy\n"},
+        {"a log line that does not fit: the log is cut back to its last whole line", {"--log", "{kept}", "save"}, 100, 6,
+         "{kept}: the log could not be written: the file reached the size this system allows it (ulimit -f); nothing was added",
+         "06", "the last good copy\n"},
+        {"a log line that fits", {"--log", "{kept}", "save"}, 0, 0, "", "06", nullptr},
+        {"an empty backup name", {"set", "--backup", "", "l9_att_dl=55", "--save"}, 0, 2,
+         "--backup was given an empty file name; nothing was sent", "", "the last good copy\n"},
+        {"an empty log name", {"--log", "", "save"}, 0, 2, "--log was given an empty file name", "", "the last good copy\n"},
+        {"an empty backup folder", {"commission", "--from", "{kept}", "--backup-dir", ""}, 0, 2,
+         "--backup-dir was given an empty folder name", "", "the last good copy\n"},
+        {"a device as the copy", {"get", "-o", "/dev/null"}, 0, 2, "/dev/null: is not a regular file", "", "the last good copy\n"},
+        {"a pipe as the backup", {"set", "--backup", "{dir}/fifo", "l9_att_dl=55"}, 0, 2, "fifo: is not a regular file", "",
+         "the last good copy\n"},
+        {"a folder as the log", {"--log", "{dir}", "save"}, 0, 2, ": is not a regular file", "", "the last good copy\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(dir.filePath("backup.json"));
+        QFile file(kept);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(good);
+        file.close();
+        SimProcess sim({"--verbose"});
+        QStringList args = QStringList{"-r", sim.Device()} + c.args;
+        args.replaceInStrings("{kept}", kept).replaceInStrings("{dir}", dir.path());
+        const rlim_t limit = c.fileLimit;
+        const CtlRun run = RunCtl(args, [limit] {
+            if (limit > 0) {
+                const rlimit fsize{limit, limit};
+                ::setrlimit(RLIMIT_FSIZE, &fsize);
+            }
+        });
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        const QString err = QString::fromUtf8(c.err).replace("{dev}", sim.Device()).replace("{kept}", kept).replace("{dir}", dir.path());
+        EXPECT_TRUE(*c.err ? run.err.contains(err) : run.err.isEmpty()) << run.err.toStdString();
+        EXPECT_EQ(sim.Commands(), c.commands);
+        if (c.keptAfter != nullptr) {
+            EXPECT_EQ(Contents(kept), c.keptAfter);
+        } else {
+            const QStringList lines = Contents(kept).split('\n');
+            ASSERT_EQ(lines.size(), 3) << Contents(kept).toStdString();
+            EXPECT_TRUE(lines[0] + "\n" == good && QJsonDocument::fromJson(lines[1].toUtf8()).isObject() && lines[2].isEmpty());
+        }
+        EXPECT_FALSE(QFile::exists(dir.filePath("backup.json"))) << "never a backup shorter than the values";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                  QStringList({"fifo", "kept.json"})) << "no temporary and no lock left behind";
+    }
+    struct stat devNull {};
+    EXPECT_TRUE(::stat("/dev/null", &devNull) == 0 && S_ISCHR(devNull.st_mode)) << "the device is still a device";
+}
+
+// Run as root through sudo: the files q42ctl makes belong to the user who ran sudo, so the next
+// ordinary run can append to the log; a file it replaces keeps its owner; and where backups go is said.
+TEST(Q42ctl, RunThroughSudoTheFilesMadeBelongToTheUser)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root";
+    }
+    QTemporaryDir dir;
+    SimProcess sim;
+    const QString replaced = dir.filePath("replaced.json");
+    QFile(replaced).open(QIODevice::WriteOnly);
+    ASSERT_EQ(::chown(QFile::encodeName(replaced).constData(), 4321, 4321), 0);
+    qputenv("SUDO_UID", "65534");
+    qputenv("SUDO_GID", "65534");
+    qputenv("SUDO_USER", "nobody");
+    const CtlRun made = RunCtl({"-r", sim.Device(), "--log", dir.filePath("bench.log"), "get", "-o", dir.filePath("new.json")});
+    const CtlRun kept = RunCtl({"-r", sim.Device(), "get", "-o", replaced});
+    const CtlRun commission = RunCtl({"-r", sim.Device(), "-t", "200", "commission", "--from", replaced, "--backup-dir",
+                                      dir.filePath("backups"), "--units", "1"});
+    qunsetenv("SUDO_UID");
+    qunsetenv("SUDO_GID");
+    qunsetenv("SUDO_USER");
+    EXPECT_EQ(made.exitCode + kept.exitCode, 0) << made.err.toStdString() << kept.err.toStdString();
+    const auto owner = [](const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? static_cast<int>(info.st_uid) : -1;
+    };
+    EXPECT_EQ(owner(dir.filePath("new.json")), 65534);
+    EXPECT_EQ(owner(dir.filePath("bench.log")), 65534);
+    EXPECT_EQ(owner(replaced), 4321);
+    EXPECT_TRUE(commission.err.startsWith("q42ctl: run as root through sudo: the backups go to " + dir.filePath("backups") +
+                                          "; new files there belong to nobody\n"))
+        << commission.err.toStdString();
+}
+
+// A log another run holds is waited for a bounded time, never for ever, and then the holder is named;
+// a lock that is let go within that time is taken.
+TEST(Q42ctl, ALogHeldByAnotherRunIsWaitedForABoundedTime)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("bench.log");
+    SimProcess sim({"--verbose"});
+    for (const bool letGo : {true, false}) {
+        QLockFile held(log + ".lock");
+        ASSERT_TRUE(held.tryLock(0));
+        QProcess run;
+        run.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "--log", log, "save"});
+        if (letGo) {
+            Pump(std::chrono::milliseconds(800));
+            held.unlock();
+        }
+        ASSERT_TRUE(run.waitForFinished(15000));
+        const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+        EXPECT_EQ(run.exitCode(), letGo ? 0 : 6) << err.toStdString();
+        EXPECT_EQ(err.isEmpty(), letGo) << err.toStdString();
+        EXPECT_EQ(err.contains(QStringLiteral("q42ctl: %1: another run (q42ctl_tests, process %2 on ")
+                                   .arg(log)
+                                   .arg(QCoreApplication::applicationPid())),
+                  !letGo)
+            << err.toStdString();
+    }
+    EXPECT_EQ(Contents(log).count('\n'), 1) << "the one run that got the lock added its line";
 }
 
 // --log: one JSON line per unit and run, from two runs at once, with what each unit was given,
