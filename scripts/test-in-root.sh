@@ -39,5 +39,5 @@ for _ in $(seq 100); do [ -s "$work/sim" ] && break; sleep 0.05; done
 status=0
 /usr/bin/q42ctl -r "$(head -n1 "$work/sim")" get --json >"$work/values.json" 2>"$work/ctl.err" || status=$?
 [ "$status" -eq 0 ] || fail "q42ctl get exited $status: $(cat "$work/ctl.err")"
-grep -q '"l9_att_dl"' "$work/values.json" || fail "q42ctl get printed no values: $(head -c 300 "$work/values.json")"
-echo "deb on Debian 13: installed; q42-panel stays open, q42ctl $(/usr/bin/q42ctl --version | head -n1) read the simulated unit"
+grep -q '"L9 ATT_DL": 10' "$work/values.json" || fail "q42ctl get printed no values: $(head -c 300 "$work/values.json")"
+echo "deb on Debian 13: installed; q42-panel stays open, $(/usr/bin/q42ctl --version | head -n1) read the simulated unit"
