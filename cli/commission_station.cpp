@@ -265,12 +265,8 @@ void CommissionStation::stepDone(const UnitReply& reply)
     case Step::ReadBack: {
         const UnitValues& read = reply.Answer()->values;
         QStringList differences;
-        for (std::size_t i = 0; i < kValueCount; ++i) {
-            if (read[i] != m_record.written[i]) {
-                differences << QStringLiteral("%1=%2, but %3 was written")
-                                   .arg(LabelOfValue(i), QString::fromStdString(FormatValue(i, read)),
-                                        QString::fromStdString(FormatValue(i, m_record.written)));
-            }
+        for (const std::string& difference : ReadBackDifferences(read, m_record.written)) {
+            differences << QString::fromStdString(difference);
         }
         if (!differences.isEmpty()) {
             m_onCable = read;

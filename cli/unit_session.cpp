@@ -96,12 +96,8 @@ void UnitSession::stepAnswered()
     m_writeAcknowledged = m_writeAcknowledged || m_step == Step::Write;
     m_saved = m_saved || m_step == Step::Save;
     if (m_step == Step::ReadBack) {
-        for (std::size_t i = 0; i < kValueCount; ++i) {
-            if ((*m_read)[i] != m_written[i]) {
-                m_problems << QStringLiteral("%1: read back %2=%3, but %4 was written")
-                                  .arg(Label(), LabelOfValue(i), QString::fromStdString(FormatValue(i, *m_read)),
-                                       QString::fromStdString(FormatValue(i, m_written)));
-            }
+        for (const std::string& difference : ReadBackDifferences(*m_read, m_written)) {
+            m_problems << QStringLiteral("%1: read back %2").arg(Label(), QString::fromStdString(difference));
         }
         if (!m_problems.isEmpty()) {
             finish(ExitStatus::Differs);
@@ -144,9 +140,13 @@ void UnitSession::finish(ExitStatus status, const QString& problem)
     }
     if (status != ExitStatus::Done && m_writeAcknowledged) {
         static const char* const kStepNames[] = {"query", "set", "save", "read-back (--verify)"};
-        m_problems << QStringLiteral("%1: the %2 failed after the unit acknowledged the set: it holds the values "
-                                     "written, and the changes are on standard output.")
-                          .arg(Label(), QLatin1String(kStepNames[static_cast<int>(m_step)]));
+        // A read-back that differs has just shown that the unit does not hold what was written.
+        const QString holds = status == ExitStatus::Differs
+                                  ? QStringLiteral("it holds the values read back above, not all of those written")
+                                  : QStringLiteral("it holds the values written");
+        m_problems << QStringLiteral("%1: the %2 failed after the unit acknowledged the set: %3, and the changes "
+                                     "are on standard output.")
+                          .arg(Label(), QLatin1String(kStepNames[static_cast<int>(m_step)]), holds);
     }
     m_exchange.Close();
     emit Done();

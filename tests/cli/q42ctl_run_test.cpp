@@ -136,7 +136,13 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"verify finds a difference: the acknowledged set is still reported", {"--forget-sets"},
          {"-r", "{dev}", "set", "ISO_TIME=5", "--verify"}, 5, "ISO TIME: 2 -> 5\n",
          ": read back ISO TIME=2, but 5 was written\n{dev}: the read-back (--verify) failed after the unit acknowledged "
-         "the set: it holds the values written, and the changes are on standard output.\n", "21 23 21"},
+         "the set: it holds the values read back above, not all of those written, and the changes are on standard "
+         "output.\n", "21 23 21"},
+        {"verify of minutes the hours would hide", {"--forget-sets"},
+         {"-r", "{dev}", "set", "ISO_TIME_MINUTES=150", "--verify"}, 5, "ISO TIME MINUTES: 120 -> 150\n",
+         "{dev}: read back ISO TIME MINUTES=120, but 150 was written\n", "21 23 21"},
+        {"a values file that holds no values", {}, {"-r", "{dev}", "set", "--from", "{empty}"}, 2, "",
+         "q42ctl: {empty} holds no values to write\n", ""},
     };
     // Another unit's settings as 'get --json' wrote them.
     QTemporaryDir dir;
@@ -146,6 +152,10 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         "L7 ATT_UL": 12, "L9 DL ISO ADJ": 0, "L9 UL ISO ADJ": 0, "L7 DL ISO ADJ": 7, "L7 UL ISO ADJ": 0,
         "SMART Switch": "ON", "Sleep Mode": "OFF", "L9_PA_SW": "OFF", "L7_PA_SW": "ON"})");
     copy.close();
+    QFile empty(dir.filePath("empty.json"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.write("{}");
+    empty.close();
     QFile bad(dir.filePath("bad.json"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("L9_ATT_DL=300\n");
@@ -156,10 +166,10 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         sim.Wire(3);
         sim.Wire(8);
         const CtlRun run = RunCtl(QStringList(c.args).replaceInStrings("{dev}", sim.Device()).replaceInStrings("{file}", copy.fileName())
-                                      .replaceInStrings("{bad}", bad.fileName()));
+                                      .replaceInStrings("{bad}", bad.fileName()).replaceInStrings("{empty}", empty.fileName()));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err.toStdString();
         EXPECT_EQ(run.out.toStdString(), c.out) << c.name;
-        const QStringList parts = QString::fromUtf8(c.err).replace("{dev}", sim.Device()).split("||");
+        const QStringList parts = QString::fromUtf8(c.err).replace("{dev}", sim.Device()).replace("{empty}", empty.fileName()).split("||");
         const auto said = [&](const QString& part) { return part.startsWith('!') ? !run.err.contains(part.mid(1)) : run.err.contains(part); };
         EXPECT_TRUE(*c.err ? std::all_of(parts.begin(), parts.end(), said) : run.err.isEmpty())
             << c.name << ": " << run.err.toStdString();
