@@ -31,10 +31,12 @@ namespace {
 
 volatile std::sig_atomic_t g_stopSignal = 0;
 
+#ifndef _WIN32
 void OnStopSignal(int signal)
 {
     g_stopSignal = signal;
 }
+#endif
 
 // Ctrl-C, SIGTERM or SIGHUP at a prompt end the wait for its answer (no restart of the read), and
 // the run goes on to put the unit's first values back before it ends. A SIGHUP ignored at the

@@ -24,7 +24,7 @@ BUILD_ONLY = [(r"^platform/(finding|linux_findings|usb_adapters|process_table|wi
 SUITES = [
     (r"^platform/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
                     r"WindowsDevices)\."),
-    (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
+    (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
     (r"^ui/", r"^(PanelWindow|PanelLine)\."),
     (r"^serial/receive", r"^(ReceiveAccumulator|RestingTick|UnitExchange|PanelLine)\."),
     (r"^serial/", r"^(LineEnd|PortNames|OpenErrors|LineSettings|UnitExchange|Q42ctl|PanelWindow|PanelLine)\."),
