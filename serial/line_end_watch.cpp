@@ -9,7 +9,7 @@
 
 namespace q42 {
 
-QString LineEndReason(qintptr handle)
+QString LineEndReason(PortHandle handle)
 {
 #ifdef Q_OS_UNIX
     if (handle < 0) {
@@ -17,7 +17,7 @@ QString LineEndReason(qintptr handle)
     }
     // Asks for nothing: the hang-up, error and invalid states are reported whatever is asked, and
     // asking for input would tell a hung-up line from one with no bytes waiting no better.
-    pollfd line{static_cast<int>(handle), 0, 0};
+    pollfd line{handle, 0, 0};
     if (::poll(&line, 1, 0) <= 0) {
         return {};
     }
@@ -51,7 +51,7 @@ LineEndWatch::LineEndWatch(QObject* parent)
 
 LineEndWatch::~LineEndWatch() = default;
 
-void LineEndWatch::Watch(qintptr handle)
+void LineEndWatch::Watch(PortHandle handle)
 {
     Stop();
 #ifdef Q_OS_UNIX
@@ -69,12 +69,15 @@ void LineEndWatch::Stop()
 {
     m_rearm.stop();
     m_notifier.reset();
-    m_handle = -1;
+    m_handle.reset();
 }
 
 void LineEndWatch::check()
 {
-    const QString reason = LineEndReason(m_handle);
+    if (!m_handle) {
+        return;
+    }
+    const QString reason = LineEndReason(*m_handle);
     if (reason.isEmpty()) {
         m_notifier->setEnabled(false);
         m_rearm.start();
