@@ -15,7 +15,20 @@ scripts/install-deps.sh --windows --kernel --packaging
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-echo "== build and test (warnings as errors)"
+# Each stage says its name, and the time of the one before it, so a slow stage is seen in CI's log.
+stage_name=
+stage_started=$(date +%s)
+stage() {
+  local now
+  now=$(date +%s)
+  [ -z "$stage_name" ] || echo "== $stage_name: $((now - stage_started)) s"
+  stage_name=$1
+  stage_started=$now
+  [ -z "$1" ] || echo "== $1"
+}
+trap 'stage ""' EXIT
+
+stage "build and test (warnings as errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs" --no-tests=error
@@ -23,34 +36,32 @@ ctest --preset ci -j "$jobs" --no-tests=error
 if [ "$(. /etc/os-release; echo "$VERSION_ID")" = 13 ]; then
   echo "== Debian 13 here: the stage above was the Debian 13 stage"
 else
-  echo "== the Debian package, then the build and suite again in a Debian 13 root"
+  stage "the Debian package, then the build and suite again in a Debian 13 root"
   (cd build-ci && cpack -G DEB >/dev/null)
   deb=$(ls -t build-ci/q42-panel_*.deb | head -n1)
   root_runner=()
   [ "$(id -u)" -eq 0 ] || root_runner=(sudo)
-  started=$(date +%s)
   "${root_runner[@]}" scripts/debian13.sh scripts/test-in-root.sh "$deb"
-  echo "== the Debian 13 stage took $(($(date +%s) - started)) s"
 fi
 
-echo "== build and test under sanitizers"
+stage "build and test under sanitizers"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" --no-tests=error
 
-echo "== fuzz the receive path and q42ctl's value readers for ${Q42_FUZZ_SECONDS:-60} s"
+stage "fuzz the receive path and q42ctl's value readers for ${Q42_FUZZ_SECONDS:-60} s"
 cmake --preset fuzz -DQ42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-60}" >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target receive_path_fuzzer values_input_fuzzer
 ctest --preset fuzz --no-tests=error
 
-echo "== cross-build for Windows and test under Wine"
+stage "cross-build for Windows and test under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 QT_QPA_PLATFORM= ctest --preset windows --no-tests=error
 
-echo "== the Windows zip and MSI, signed with a throw-away certificate, installed, upgraded and removed under Wine"
+stage "the Windows zip and MSI, signed with a throw-away certificate, installed, upgraded and removed under Wine"
 cert=$(mktemp -d)
-trap 'rm -rf "$cert"' EXIT
+trap 'rm -rf "$cert"; stage ""' EXIT
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=q42-panel CI throw-away signer" \
   -addext "extendedKeyUsage=codeSigning" -keyout "$cert/key.pem" -out "$cert/cert.pem" 2>/dev/null
 openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/signer.p12" -passout pass:ci
