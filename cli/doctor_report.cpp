@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "shell_words.h"
+
 namespace q42::ctl {
 
 ExitStatus DoctorStatus(const DoctorReport& report)
@@ -33,7 +35,10 @@ Finding AnsweredFinding(const AnsweredOn& answered)
                                      .arg(answered.device);
     f.text = QStringLiteral("A unit answered on %1 at %2 baud: %3.").arg(answered.device).arg(answered.baud).arg(window)
                  .toStdString();
-    f.fix = QStringLiteral("Here: q42ctl -r %1 -s %2 get").arg(answered.device).arg(answered.baud).toStdString();
+    f.fix = (QStringLiteral("Here: ") + CommandLine({QStringLiteral("q42ctl"), QStringLiteral("-r"), answered.device,
+                                                     QStringLiteral("-s"), QString::number(answered.baud),
+                                                     QStringLiteral("get")}))
+                .toStdString();
     return f;
 }
 

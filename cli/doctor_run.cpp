@@ -141,7 +141,9 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
     const auto shuts = [](const std::vector<Finding>& findings) {
         return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return KeepsPortShut(f.kind); });
     };
-    report.portShut = targets.isEmpty() && shuts(system);  // no device at all, and the system says why
+    // An adapter kept from having a port (no driver, taken through usbfs) explains a silence better
+    // than the unit's power does, whatever other port opened.
+    report.portShut = shuts(system);
 
     QList<Target> toProbe;
     QList<QString> probed;
