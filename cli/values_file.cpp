@@ -2,6 +2,7 @@
 #include "values_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,8 @@
 
 #include <cctype>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace q42::ctl {
 
@@ -112,12 +115,46 @@ std::string ReadLines(const QByteArray& text, Edits& edits)
     return {};
 }
 
+// The bytes as UTF-8 text: a UTF-8 byte order mark dropped, UTF-16 with its mark (what Windows
+// PowerShell 5.1's '>' writes) converted. Empty with a reason when the bytes are no text.
+std::optional<QByteArray> AsUtf8(const QByteArray& bytes, std::string& problem)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        return bytes.mid(3);
+    }
+    const bool little = bytes.startsWith("\xFF\xFE");
+    if (little || bytes.startsWith("\xFE\xFF")) {
+        QByteArray units = bytes.mid(2);
+        if (units.size() % 2 != 0) {
+            problem = "UTF-16 text cut off in the middle of a character";
+            return std::nullopt;
+        }
+        if (!little) {
+            for (qsizetype i = 0; i + 1 < units.size(); i += 2) {
+                std::swap(units[i], units[i + 1]);
+            }
+        }
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(units.constData()), units.size() / 2).toUtf8();
+    }
+    return bytes;
+}
+
 }  // namespace
 
-std::string ReadValuesText(const QByteArray& text, Edits& edits)
+std::string ReadValuesText(const QByteArray& bytes, Edits& edits)
 {
+    std::string problem;
+    const std::optional<QByteArray> utf8 = AsUtf8(bytes, problem);
+    if (!utf8) {
+        return problem;
+    }
+    const QByteArray& text = *utf8;
+    // A NUL would end every message that quoted its line before the reason: said as itself.
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0) {
+        return "line " + std::to_string(text.left(nul).count('\n') + 1) + ": a NUL byte; a values file is text";
+    }
     const QByteArray start = text.trimmed().left(1);
-    std::string problem = start == "{" || start == "[" ? ReadJson(text, edits) : ReadLines(text, edits);
+    problem = start == "{" || start == "[" ? ReadJson(text, edits) : ReadLines(text, edits);
     if (problem.empty()) {
         problem = CheckEdits(edits);
     }
@@ -126,12 +163,34 @@ std::string ReadValuesText(const QByteArray& text, Edits& edits)
 
 std::string ReadValuesFile(const QString& path, Edits& edits)
 {
+    const bool standardInput = path == QLatin1String("-");
+    const QString name = standardInput ? QStringLiteral("standard input") : path;
+    // A FIFO or a device would be read for as long as it gives: /dev/zero for ever.
+    if (!standardInput && QFileInfo(path).exists() && !QFileInfo(path).isFile()) {
+        return QStringLiteral("%1: is not a regular file; give the values file by name, or '-' for standard input")
+            .arg(path)
+            .toStdString();
+    }
     QFile file(path);
-    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
     if (!opened) {
         return QStringLiteral("%1: %2").arg(path, file.errorString()).toStdString();
     }
-    const std::string problem = ReadValuesText(file.readAll(), edits);
+    QByteArray bytes;
+    while (bytes.size() <= kValuesFileLimit) {
+        const QByteArray piece = file.read(kValuesFileLimit + 1 - bytes.size());
+        if (piece.isEmpty()) {
+            break;
+        }
+        bytes += piece;
+    }
+    if (bytes.size() > kValuesFileLimit) {
+        return QStringLiteral("%1: larger than %2 MiB; a values file is a few hundred bytes")
+            .arg(name)
+            .arg(kValuesFileLimit / (1024 * 1024))
+            .toStdString();
+    }
+    const std::string problem = ReadValuesText(bytes, edits);
     return problem.empty() ? problem : path.toStdString() + ": " + problem;
 }
 

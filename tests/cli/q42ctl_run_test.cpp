@@ -143,6 +143,8 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          "{dev}: read back ISO TIME MINUTES=120, but 150 was written\n", "21 23 21"},
         {"a values file that holds no values", {}, {"-r", "{dev}", "set", "--from", "{empty}"}, 2, "",
          "q42ctl: {empty} holds no values to write\n", ""},
+        {"a device as the values file: refused at once, nothing read", {}, {"-r", "{dev}", "set", "--from", "/dev/zero"}, 2, "",
+         "q42ctl: /dev/zero: is not a regular file; give the values file by name, or '-' for standard input\n", ""},
     };
     // Another unit's settings as 'get --json' wrote them.
     QTemporaryDir dir;
@@ -343,6 +345,25 @@ TEST(Q42ctl, RunThroughSudoTheFilesMadeBelongToTheUser)
     EXPECT_TRUE(commission.err.startsWith("q42ctl: run as root through sudo: the backups go to " + dir.filePath("backups") +
                                           "; new files there belong to nobody\n"))
         << commission.err.toStdString();
+}
+
+// Standard input as a values file is read up to a bound, never without end ('yes | q42ctl set --from -').
+TEST(Q42ctl, ValuesFromStandardInputAreBounded)
+{
+    SimProcess sim({"--verbose"});
+    QProcess run;
+    run.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "set", "--from", "-"});
+    ASSERT_TRUE(run.waitForStarted());
+    const QByteArray line = "L9_ATT_DL=5\n";
+    for (int i = 0; i < 5 * 1024 * 1024 / line.size() && run.state() == QProcess::Running; ++i) {
+        run.write(line);
+    }
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 2);
+    EXPECT_EQ(QString::fromLocal8Bit(run.readAllStandardError()),
+              "q42ctl: standard input: larger than 4 MiB; a values file is a few hundred bytes\nTry 'q42ctl --help'.\n");
+    EXPECT_EQ(sim.Commands(), "");
 }
 
 // A log another run holds is waited for a bounded time, never for ever, and then the holder is named;

@@ -12,6 +12,13 @@ struct ValuesCase {
     const char* name;
     const char* text;      // a values file, or NAME=VALUE arguments one per line
     const char* problem;   // part of the message, or "" when the text is good
+    qsizetype size;        // of text, NULs included
+
+    template <std::size_t N>
+    ValuesCase(const char* n, const char (&t)[N], const char* p)
+        : name(n), text(t), problem(p), size(N - 1)
+    {
+    }
 };
 
 TEST(UnitValues, StrictReadingOfValuesAndFiles)
@@ -42,10 +49,15 @@ TEST(UnitValues, StrictReadingOfValuesAndFiles)
         {"a name twice, after a list", R"({"L9 ATT_DL": [1], "L9 ATT_DL": 2})", "L9 ATT_DL is given twice"},
         {"a name twice, spaces before the colon", "{\"L9 ATT_DL\" \t: 1, \"L9 ATT_DL\"\n: 2}", "L9 ATT_DL is given twice"},
         {"an escaped quote inside a name", R"({"x\":\"L9 ATT_DL": 1, "L9 ATT_DL": 2})", "unknown value name \"x\":\"L9"},
+        {"a UTF-8 byte order mark", "\xEF\xBB\xBF{\"L9 ATT_DL\": 5}", ""},
+        {"UTF-16 as Windows PowerShell 5.1 writes it", "\xFF\xFEL\0" "9\0_\0A\0T\0T\0_\0D\0L\0=\0" "5\0\r\0\n\0", ""},
+        {"UTF-16, big end first", "\xFE\xFF\0L\0" "9\0_\0A\0T\0T\0_\0D\0L\0=\0" "5", ""},
+        {"UTF-16 cut in a character", "\xFF\xFEL\0" "9", "cut off in the middle of a character"},
+        {"a NUL in a value, the reason said", "Sleep Mode=ON\nL9 ATT_DL=1\0" "2", "line 2: a NUL byte; a values file is text"},
     };
     for (const auto& c : cases) {
         Edits edits;
-        const std::string problem = ReadValuesText(QByteArray(c.text), edits);
+        const std::string problem = ReadValuesText(QByteArray(c.text, c.size), edits);
         // A good text has no problem at all; a bad one says what is wrong.
         EXPECT_TRUE(*c.problem ? problem.find(c.problem) != std::string::npos : problem.empty()) << c.name << ": " << problem;
     }
