@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include "shell_words.h"
+#include "visible_text.h"
 
 namespace q42::ctl {
 
@@ -44,9 +45,10 @@ Finding AnsweredFinding(const AnsweredOn& answered)
 
 QString DoctorText(const DoctorReport& report)
 {
-    QString text = report.system + QLatin1Char('\n');
+    // Every line holds names the system or a device chose; JSON needs no such care, its writer escapes.
+    QString text = VisibleText(report.system) + QLatin1Char('\n');
     for (const Finding& finding : report.findings) {
-        text += QStringLiteral("%1: %2\n").arg(QLatin1String(FindingKindName(finding.kind)), FindingLine(finding));
+        text += QStringLiteral("%1: %2\n").arg(QLatin1String(FindingKindName(finding.kind)), VisibleText(FindingLine(finding)));
     }
     if (report.answered.isEmpty()) {
         text += QStringLiteral("No unit answered.\n");

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "visible_text.h"
+
 namespace q42::ctl {
 
 namespace {
@@ -15,8 +17,10 @@ QString Hex4(quint16 id)
 }
 
 // A value as the line shows it: quoted when it holds a space or a quote, so the line splits cleanly.
-QString Field(const QString& key, const QString& value)
+QString Field(const QString& key, const QString& text)
 {
+    // A device's own strings: never a control character raw on the terminal.
+    const QString value = VisibleText(text);
     if (value.contains(QLatin1Char(' ')) || value.contains(QLatin1Char('"'))) {
         QString quoted = value;
         quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
@@ -31,7 +35,7 @@ QString FormatPortLine(const PortEntry& entry)
 {
     const SerialDeviceInfo& info = entry.info;
     QStringList parts{entry.portNumber > 0 ? PortName(entry.portNumber) : QStringLiteral("-"),
-                      info.device};
+                      VisibleText(info.device)};
     if (!entry.numberFrom.isEmpty()) {
         parts << Field(QStringLiteral("set-by"), entry.numberFrom);
     }

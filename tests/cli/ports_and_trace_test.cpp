@@ -65,6 +65,10 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
          {Plain("COM3"), Plain("com23")}, {{"Q42_COM1", "COM23"}}, true,
          {"COM3 COM3", "COM1 com23 set-by=Q42_COM1"}, "1 = COM23, 3 = COM3, 23 = COM23"},
         {"none", {}, {}, false, {}, "no serial ports are present"},
+        {"a device's own strings with control characters, made visible",
+         {{"/dev/ttyUSB3", {}, "Evil\x1b[2J Co\x7f", "UART\a\u0085", "S\x1b" "9", 0x0403, 0x6001}}, {}, false,
+         {"COM1 /dev/ttyUSB3 serial=S\\x1b9 usb=0403:6001 manufacturer=UART\\x07\\x85 description=\"Evil\\x1b[2J Co\\x7f\""},
+         "1 = /dev/ttyUSB3"},
     };
     for (const Case& c : cases) {
         const EnvLookup env = [&](const QString& n) { return c.env.value(n); };
@@ -72,7 +76,7 @@ TEST(Ports, OneLinePerDeviceWithThePortNumberThatReachesIt)
         for (const PortEntry& entry : ListPorts(c.system, env, c.windows)) {
             lines << FormatPortLine(entry);
         }
-        EXPECT_EQ(lines, c.lines) << c.name;
+        EXPECT_EQ(lines.join("\n").toStdString(), c.lines.join("\n").toStdString()) << c.name;
         EXPECT_EQ(DescribePortNumbers(PortNumbersInUse(c.system, env, c.windows)), c.numbers) << c.name;
     }
 

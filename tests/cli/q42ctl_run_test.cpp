@@ -703,6 +703,16 @@ TEST(Q42ctl, DoctorReadsTheSystemItIsGiven)
                                  << quiet.out.toStdString();
     EXPECT_EQ(KindsOf(quiet.out), ("no-driver, modemmanager " + silent.Device() + ", no-answer " + silent.Device()).toStdString());
 
+    // A device chooses its own descriptor strings: ESC and BEL in one reach the terminal made visible,
+    // and the JSON as its writer escapes them.
+    system.Write("sys/devices/pci0000:00/usb1/1-1/product", "USB\x1b[2J Serial\a\n");
+    const CtlRun hostile = RunCtl({"-r", "/dev/q42-no-such-device", "doctor"});
+    EXPECT_TRUE(hostile.out.contains("The USB\\x1b[2J Serial\\x07 (WCH CH340") && !hostile.out.contains('\x1b') &&
+                !hostile.out.contains('\a'))
+        << hostile.out.toStdString();
+    const CtlRun hostileJson = RunCtl({"-r", "/dev/q42-no-such-device", "doctor", "--json"});
+    EXPECT_TRUE(hostileJson.out.contains("USB\\u001b[2J Serial\\u0007")) << hostileJson.out.toStdString();
+
     std::filesystem::remove_all(system.Path("sys/bus/usb/devices/1-1:1.0"));
     const CtlRun none = RunCtl({"-r", "/dev/q42-no-such-device", "doctor", "--json"});
     qunsetenv("Q42_SYSTEM_ROOT");
