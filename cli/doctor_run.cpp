@@ -62,6 +62,28 @@ void Append(std::vector<Finding>& to, const std::vector<Finding>& more)
     }
 }
 
+void SayReservedPortsOnce(DoctorReport& report)
+{
+    auto& findings = report.findings;
+    const auto reserved = [](const Finding& f) { return f.kind == FindingKind::ReservedPort; };
+    const auto first = std::find_if(findings.begin(), findings.end(), reserved);
+    if (first == findings.end()) {
+        return;
+    }
+    // A port the system keeps is beside the point once a unit answered elsewhere; else it is said
+    // once, for all such ports, so that it does not bury the finding that matters.
+    if (report.answered.isEmpty()) {
+        const auto others = std::count_if(first + 1, findings.end(), reserved);
+        if (others > 0) {
+            first->fix += " " + std::to_string(others) + (others == 1 ? " other port is" : " other ports are") +
+                          " kept by the system too.";
+        }
+        findings.erase(std::remove_if(first + 1, findings.end(), reserved), findings.end());
+    } else {
+        findings.erase(std::remove_if(findings.begin(), findings.end(), reserved), findings.end());
+    }
+}
+
 }  // namespace
 
 std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device, const DetectSession& probe)
@@ -174,6 +196,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         const QString device = probe.OpenedDevice().isEmpty() ? probed[static_cast<qsizetype>(i)] : probe.OpenedDevice();
         Append(report.findings, ProbeFindings(setup.view, device.isEmpty() ? probe.Label() : device, probe));
     }
+    SayReservedPortsOnce(report);
     return report;
 }
 

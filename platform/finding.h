@@ -16,6 +16,7 @@ enum class FindingKind {
     NotInGroup,      // the device's group is not among the user's
     NotInThisLogin,  // the user joined the group after logging in
     NoAccess,        // neither the mode nor an ACL lets this user open the device
+    ReservedPort,    // root's or a group's the mode gives nothing: a console or a service's port
     HeldByProgram,   // a program has the device open
     HeldUnseen,      // busy, and the program holding it cannot be seen from this user
     ModemManager,    // ModemManager runs and may probe the adapter

@@ -164,7 +164,14 @@ std::optional<Finding> PermissionFinding(const SystemView& view, const std::stri
     const bool inLogin = std::find(login.loginGids.begin(), login.loginGids.end(), node.gid) != login.loginGids.end();
     const std::string owner = device + " belongs to group " + group.name + " (mode " + ModeText(node.mode) + ")";
     Finding f{FindingKind::NotInGroup, device, {}, {}, {}, false};
-    if (!member) {
+    // Joining root's group, or one the mode gives nothing, would open nothing or far too much: such
+    // a port is the system's (the kernel's console, a service's line), and another one is the way.
+    if (node.gid == 0 || (!member && (node.mode & 0060) != 0060)) {
+        f.kind = FindingKind::ReservedPort;
+        f.text = owner + ": the system keeps it for itself (the kernel's console, or a service's line).";
+        f.fix = "Use the adapter's own port instead; no group to join or mode to change is the fix here.";
+        f.thenChoosePort = true;
+    } else if (!member) {
         f.text = owner + ", and " + login.user + " is not in it.";
         f.fix = "Join it with `sudo usermod -aG " + group.name + " " + login.user + "`, then log out and in again.";
     } else if (!inLogin) {

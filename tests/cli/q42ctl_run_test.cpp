@@ -654,16 +654,40 @@ TEST(Q42ctl, DoctorNamesTheUnitAndWhatKeepsAPortShut)
     if (::geteuid() != 0) {
         GTEST_SKIP() << "a user outside the pseudo-terminal's group needs root to become";
     }
-    const CtlRun denied = RunCtl({"-r", fast.Device(), "doctor"}, [] {
+    const auto asNobody = [] {
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
             ::_exit(99);
         }
-    });
+    };
+    // Root's alone, as a console is: the system's port, never "join group root".
+    const QByteArray node = QFile::encodeName(fast.Device());
+    ASSERT_EQ(::chown(node.constData(), 0, 0) | ::chmod(node.constData(), 0600), 0);
+    const CtlRun reserved = RunCtl({"-r", fast.Device(), "doctor"}, asNobody);
+    EXPECT_EQ(reserved.exitCode, 3);
+    EXPECT_TRUE(reserved.out.contains(QStringLiteral("reserved-port: %1 belongs to group root (mode crw-------): the system "
+                                                     "keeps it for itself").arg(fast.Device())) &&
+                !reserved.out.contains("-aG root"))
+        << reserved.out.toStdString();
+    // Said once for every such port; not at all once a unit answered elsewhere.
+    for (const SimProcess* other : {&silent, &mute}) {
+        const QByteArray path = QFile::encodeName(other->Device());
+        ASSERT_EQ(::chown(path.constData(), 0, 0) | ::chmod(path.constData(), 0600), 0);
+    }
+    const CtlRun twice = RunCtl({"-r", silent.Device(), "-r", mute.Device(), "doctor"}, asNobody);
+    EXPECT_EQ(twice.out.count("reserved-port: "), 1) << twice.out.toStdString();
+    EXPECT_TRUE(twice.out.contains("1 other port is kept by the system too.")) << twice.out.toStdString();
+    ASSERT_EQ(::chmod(node.constData(), 0666), 0);
+    const CtlRun elsewhere = RunCtl({"-r", fast.Device(), "-r", silent.Device(), "doctor"}, asNobody);
+    EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.out.toStdString();
+    EXPECT_FALSE(elsewhere.out.contains("reserved-port")) << elsewhere.out.toStdString();
+    // A group that opens it: joining it is the fix.
+    ASSERT_EQ(::chown(node.constData(), 0, 20) | ::chmod(node.constData(), 0660), 0);
+    const CtlRun denied = RunCtl({"-r", fast.Device(), "doctor"}, asNobody);
     EXPECT_EQ(denied.exitCode, 3);
-    const QFileInfo node(fast.Device());
-    EXPECT_TRUE(denied.out.contains(QStringLiteral("not-in-group: %1 belongs to group %2 (mode c").arg(fast.Device(), node.group())) &&
-                denied.out.contains(QStringLiteral("and nobody is not in it. Join it with `sudo usermod -aG %1 nobody`, "
-                                                   "then log out and in again.").arg(node.group())))
+    const QString group = QFileInfo(fast.Device()).group();
+    EXPECT_TRUE(denied.out.contains(QStringLiteral("not-in-group: %1 belongs to group %2 (mode crw-rw----), and nobody is not "
+                                                   "in it. Join it with `sudo usermod -aG %2 nobody`, then log out and in "
+                                                   "again.").arg(fast.Device(), group)))
         << denied.out.toStdString();
 }
 

@@ -200,6 +200,12 @@ TEST(DeviceRules, PermissionAsTheSystemJudgesIt)
         {"primary group, not in login", {true, true, 1000, 0660, false}, {"tech", 1000, 1000, {}},
          FindingKind::NotInThisLogin, "tech is in group tech"},
         {"no such node", {}, {"tech", 1000, 1000, {1000}}, std::nullopt, ""},
+        {"the kernel's console: root's alone", {true, true, 0, 0600, false}, {"tech", 1000, 1000, {1000}},
+         FindingKind::ReservedPort, "/dev/ttyUSB0 belongs to group root (mode crw-------): the system keeps it for itself"},
+        {"a group the mode gives nothing", {true, true, 20, 0600, false}, {"tech", 1000, 1000, {1000}},
+         FindingKind::ReservedPort, "Use the adapter's own port instead"},
+        {"root's group, even to one of its members", {true, true, 0, 0660, false}, {"ana", 1001, 0, {0}},
+         FindingKind::ReservedPort, "the system keeps it for itself"},
     };
     for (const Row& row : rows) {
         FakeSystem system;
@@ -213,8 +219,10 @@ TEST(DeviceRules, PermissionAsTheSystemJudgesIt)
         }
         ASSERT_EQ(findings.size(), 1u) << row.name;
         EXPECT_EQ(findings[0].kind, *row.kind) << row.name;
-        EXPECT_FALSE(findings[0].thenChoosePort) << row.name << ": the same port, once it may be opened";
+        EXPECT_EQ(findings[0].thenChoosePort, *row.kind == FindingKind::ReservedPort)
+            << row.name << ": the same port once it may be opened, another one for a port the system keeps";
         EXPECT_TRUE(Has(FindingSentence(findings[0]), row.text)) << row.name << ": " << FindingSentence(findings[0]);
+        EXPECT_FALSE(Has(FindingSentence(findings[0]), "-aG root")) << row.name << ": never root's group";
     }
 }
 
@@ -372,7 +380,7 @@ TEST(Explaining, EachKindExplainsOnlyItsSymptoms)
 {
     const std::map<Symptom, std::vector<std::string>> expected = {
         {Symptom::Missing, {"no-adapter", "no-driver", "taken-by-usbfs", "device-problem"}},
-        {Symptom::Denied, {"not-in-group", "not-in-this-login", "no-access"}},
+        {Symptom::Denied, {"not-in-group", "not-in-this-login", "no-access", "reserved-port"}},
         {Symptom::Busy, {"held-by-program", "held-unseen", "modemmanager"}},
         {Symptom::Silent, {"held-by-program", "modemmanager"}},
     };
@@ -399,7 +407,7 @@ TEST(FindingKinds, NamesAreDocumentedWordsAndEachKeepsItsWeight)
         names.push_back(FindingKindName(kind));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"no-adapter", "no-driver", "taken-by-usbfs", "not-in-group",
-                                               "not-in-this-login", "no-access", "held-by-program", "held-unseen",
+                                               "not-in-this-login", "no-access", "reserved-port", "held-by-program", "held-unseen",
                                                "modemmanager", "device-problem", "adapter-pulled", "not-serial",
                                                "cannot-open", "not-visible", "unit-answered", "no-answer"}));
     std::vector<std::string> advisory;
