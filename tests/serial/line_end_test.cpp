@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "comm_error.h"
+#include "line_end_watch.h"
 #include "mscomm.h"
 #include "unit_line.h"
 
@@ -101,6 +102,50 @@ TEST(LineEnd, AHangUpClosesThePortOnceAndNothingIsSentAfterIt)
             char got[8] = {};
             EXPECT_EQ(::read(pty.master, got, sizeof got), 4);
             EXPECT_STREQ(got, ">0\r\n");
+        }
+    }
+}
+
+// The watch itself, on a pseudo-terminal's own handle: whatever the Qt release below the serial port
+// makes of a hang-up, the watch says it once, and says nothing once stopped or while the line is up.
+TEST(LineEnd, TheWatchSaysAHangUpOnceAndNothingOnceStopped)
+{
+    const struct {
+        const char* name;
+        bool hangUp;
+        bool stopFirst;
+        int said;
+    } cases[] = {
+        {"a hang-up", true, false, 1},
+        {"a hang-up after the watch stopped", true, true, 0},
+        {"a line that stays up", false, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int master = -1;
+        int slave = -1;
+        ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        LineEndWatch watch;
+        QStringList said;
+        QObject::connect(&watch, &LineEndWatch::ended, [&](const QString& reason) { said << reason; });
+        watch.Watch(slave);
+        if (c.stopFirst) {
+            watch.Stop();
+        }
+        if (c.hangUp) {
+            ::close(master);
+            master = -1;
+        }
+        RunEventsFor(300);
+        EXPECT_EQ(said.size(), c.said) << said.join("; ").toStdString();
+        if (c.said > 0) {
+            EXPECT_EQ(said.first(), "the line hung up");
+        }
+        EXPECT_EQ(LineEndReason(slave), c.hangUp ? "the line hung up" : "");
+        watch.Stop();
+        ::close(slave);
+        if (master >= 0) {
+            ::close(master);
         }
     }
 }
