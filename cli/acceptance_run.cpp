@@ -38,24 +38,6 @@ void OnStopSignal(int signal)
 }
 #endif
 
-// Ctrl-C, SIGTERM or SIGHUP at a prompt end the wait for its answer (no restart of the read), and
-// the run goes on to put the unit's first values back before it ends. A SIGHUP ignored at the
-// start (nohup) stays ignored.
-void TakeStopSignals()
-{
-#ifndef _WIN32
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    struct sigaction hangUp {};
-    if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
-        ::sigaction(SIGHUP, &action, nullptr);
-    }
-#endif
-}
-
 struct StepRecord {
     QString name;
     bool passed = false;
@@ -370,7 +352,11 @@ std::optional<QString> AskOnTerminal(const QString& prompt)
 
 ExitStatus RunAcceptance(const AcceptanceSetup& setup, const AskLine& ask)
 {
-    TakeStopSignals();
+    // Ctrl-C, SIGTERM or SIGHUP at a prompt end the wait for its answer, and the run goes on to put
+    // the unit's first values back before it ends.
+#ifndef _WIN32
+    TakeStopSignals(OnStopSignal, false);
+#endif
     Acceptance run(setup, ask);
     return run.Run();
 }

@@ -58,6 +58,22 @@ void IgnoreWriteSignals()
 #endif
 }
 
+void TakeStopSignals([[maybe_unused]] void (*handler)(int), [[maybe_unused]] bool restartReads)
+{
+#ifndef _WIN32
+    struct sigaction action {};
+    action.sa_handler = handler;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = restartReads ? SA_RESTART : 0;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    struct sigaction hangUp {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
+        ::sigaction(SIGHUP, &action, nullptr);
+    }
+#endif
+}
+
 QString StopSignals::Name(int signal)
 {
     switch (signal) {
@@ -92,17 +108,7 @@ StopSignals::StopSignals(QObject* parent)
             Deliver(Name(static_cast<unsigned char>(byte)));
         }
     });
-    struct sigaction action{};
-    action.sa_handler = OnSignal;
-    ::sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    struct sigaction hangUp{};
-    // nohup's promise holds: a hang-up ignored at the start is never taken up.
-    if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
-        ::sigaction(SIGHUP, &action, nullptr);
-    }
+    TakeStopSignals(OnSignal, true);
 #endif
 }
 

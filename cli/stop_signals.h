@@ -13,6 +13,10 @@ namespace q42::ctl {
 // fails with an error to report (status 6), rather than ending the program before its record is kept.
 void IgnoreWriteSignals();
 
+// Gives SIGINT, SIGTERM and SIGHUP to handler; a SIGHUP ignored when q42ctl started (nohup) stays
+// ignored. restartReads: a read the signal comes in goes on, else it ends with EINTR. Unix only.
+void TakeStopSignals(void (*handler)(int), bool restartReads);
+
 class StopSignals : public QObject {
     Q_OBJECT
 
