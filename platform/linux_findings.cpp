@@ -109,9 +109,15 @@ Finding NoDriverFinding(const UsbSerialAdapter& adapter)
 {
     Finding f{FindingKind::NoDriver, {}, DescribeUsbAdapter(adapter), {}, {}, true};
     f.text = "The " + f.adapter + " is on the USB bus, but no driver serves it, so it has no serial port.";
-    if (!adapter.module.empty()) {
-        f.fix = "The kernel's module for it is " + adapter.module + ": load it with `sudo modprobe " + adapter.module +
-                "`, " + kReplug;
+    const std::string load = "load it with `sudo modprobe " + adapter.module + "`, " + kReplug;
+    if (!adapter.moduleKnownToKernel) {
+        // Without the kernel's list nothing says whether it lacks the driver: name the usual one.
+        f.fix = "The kernel's list of modules (modules.alias) could not be read, so whether it has a driver for "
+                "this chip is not known; " +
+                (adapter.module.empty() ? std::string("the adapter's maker names the driver it needs.")
+                                        : "the usual module for it is " + adapter.module + ": " + load);
+    } else if (!adapter.module.empty()) {
+        f.fix = "The kernel's module for it is " + adapter.module + ": " + load;
     } else {
         f.fix = "This kernel does not know the chip: it needs the driver of the adapter's maker, a newer kernel, or "
                 "an adapter with an FTDI, CP210x, CH340 or PL2303 chip.";

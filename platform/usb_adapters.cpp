@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace q42 {
@@ -17,17 +18,34 @@ struct ChipRow {
     const char* vendorId;
     const char* productId;
     const char* chip;
+    const char* module;  // the mainline module that usually serves it; "" when that varies
 };
 
 constexpr std::array kChips{
-    ChipRow{"0403", "6001", "FTDI FT232R"},   ChipRow{"0403", "6010", "FTDI FT2232"},
-    ChipRow{"0403", "6011", "FTDI FT4232"},   ChipRow{"0403", "6014", "FTDI FT232H"},
-    ChipRow{"0403", "6015", "FTDI FT-X"},     ChipRow{"1a86", "7523", "WCH CH340"},
-    ChipRow{"1a86", "5523", "WCH CH341"},     ChipRow{"1a86", "55d4", "WCH CH9102"},
-    ChipRow{"10c4", "ea60", "Silicon Labs CP210x"}, ChipRow{"10c4", "ea70", "Silicon Labs CP2105"},
-    ChipRow{"067b", "2303", "Prolific PL2303"}, ChipRow{"067b", "23a3", "Prolific PL2303GC"},
-    ChipRow{"067b", "23c3", "Prolific PL2303GT"},
+    ChipRow{"0403", "6001", "FTDI FT232R", "ftdi_sio"},
+    ChipRow{"0403", "6010", "FTDI FT2232", "ftdi_sio"},
+    ChipRow{"0403", "6011", "FTDI FT4232", "ftdi_sio"},
+    ChipRow{"0403", "6014", "FTDI FT232H", "ftdi_sio"},
+    ChipRow{"0403", "6015", "FTDI FT-X", "ftdi_sio"},
+    ChipRow{"1a86", "7523", "WCH CH340", "ch341"},
+    ChipRow{"1a86", "5523", "WCH CH341", "ch341"},
+    ChipRow{"1a86", "55d4", "WCH CH9102", ""},
+    ChipRow{"10c4", "ea60", "Silicon Labs CP210x", "cp210x"},
+    ChipRow{"10c4", "ea70", "Silicon Labs CP2105", "cp210x"},
+    ChipRow{"067b", "2303", "Prolific PL2303", "pl2303"},
+    ChipRow{"067b", "23a3", "Prolific PL2303GC", "pl2303"},
+    ChipRow{"067b", "23c3", "Prolific PL2303GT", "pl2303"},
 };
+
+const ChipRow* ChipRowOf(const std::string& vendorId, const std::string& productId)
+{
+    for (const ChipRow& row : kChips) {
+        if (vendorId == row.vendorId && productId == row.productId) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
 
 // The kernel's drivers of serial adapters (drivers/usb/serial and CDC ACM); the modems' drivers
 // of that folder are left out, since no radio unit's cable is one.
@@ -57,10 +75,14 @@ struct Alias {
     std::string module;
 };
 
-std::vector<Alias> SerialAliases(const std::string& file)
+// Empty, not a list, when the file cannot be read: then no claim about the kernel's drivers is made.
+std::optional<std::vector<Alias>> SerialAliases(const std::string& file)
 {
     std::vector<Alias> aliases;
     std::ifstream in(file);
+    if (!in) {
+        return std::nullopt;
+    }
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);
@@ -161,18 +183,23 @@ bool AliasPatternMatches(const std::string& pattern, const std::string& text)
 
 std::string KnownChip(const std::string& vendorId, const std::string& productId)
 {
-    for (const ChipRow& row : kChips) {
-        if (vendorId == row.vendorId && productId == row.productId) {
-            return row.chip;
-        }
+    const ChipRow* row = ChipRowOf(vendorId, productId);
+    return row ? row->chip : "";
+}
+
+std::string UsualModule(const std::string& vendorId, const std::string& productId, const std::string& modalias)
+{
+    const ChipRow* row = ChipRowOf(vendorId, productId);
+    if (row && *row->module) {
+        return row->module;
     }
-    return {};
+    return modalias.find("ic02isc02") != std::string::npos ? "cdc_acm" : "";
 }
 
 AdapterScan ScanUsbSerialAdapters(const SystemView& view)
 {
     AdapterScan scan;
-    const std::vector<Alias> aliases = SerialAliases(view.modulesAlias);
+    const std::optional<std::vector<Alias>> aliases = SerialAliases(view.modulesAlias);
     std::error_code ec;
     const fs::path devices = fs::path(view.sys) / "bus" / "usb" / "devices";
     fs::directory_iterator it(devices, ec);
@@ -208,7 +235,9 @@ AdapterScan ScanUsbSerialAdapters(const SystemView& view)
             continue;
         }
         adapter.chip = KnownChip(adapter.vendorId, adapter.productId);
-        adapter.module = ModuleFor(aliases, modalias);
+        adapter.moduleKnownToKernel = aliases.has_value();
+        adapter.module = aliases ? ModuleFor(*aliases, modalias)
+                                 : UsualModule(adapter.vendorId, adapter.productId, modalias);
         const fs::path driverLink = fs::read_symlink(interface / "driver", ec);
         adapter.driver = ec ? std::string() : driverLink.filename().string();
         adapter.tty = TtyOf(interface);

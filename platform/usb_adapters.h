@@ -19,6 +19,7 @@ struct UsbSerialAdapter {
     std::string chip;     // "FTDI FT232R", where the USB ids are of a chip known here
     std::string driver;   // the driver bound to the interface now; empty: none
     std::string module;   // the kernel module that serves these ids, from modules.alias
+    bool moduleKnownToKernel = true;  // false: modules.alias could not be read; module is the chip's usual one
     std::string tty;      // "ttyUSB0"; empty when no driver made one
     std::string usbNode;  // "/dev/bus/usb/001/002", what usbfs opens
 };
@@ -36,6 +37,10 @@ std::string DescribeUsbAdapter(const UsbSerialAdapter& adapter);
 
 // The chip of a pair of USB ids, from the adapters technicians meet; empty when unknown.
 std::string KnownChip(const std::string& vendorId, const std::string& productId);
+
+// The module that usually serves a chip of KnownChip's, or a CDC ACM interface (its modalias says
+// class 02/02): what to name when the kernel's own list cannot be read. Empty when unknown.
+std::string UsualModule(const std::string& vendorId, const std::string& productId, const std::string& modalias);
 
 // modules.alias's shell patterns: '*', '?' and [...] classes.
 bool AliasPatternMatches(const std::string& pattern, const std::string& text);

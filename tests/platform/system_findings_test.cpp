@@ -111,6 +111,30 @@ TEST(AdapterRules, EachFindingFromItsOwnTree)
          "The USB bus could not be looked at"},
         {"a chip no module knows", [](FakeSystem& s) { s.Adapter("0403", "6015", ""); }, {FindingKind::NoDriver},
          "This kernel does not know the chip"},
+        // A live system from a stick or a container may have no modules.alias: no claim about the
+        // kernel, the chip's usual module instead (a CDC ACM interface known by its class).
+        {"no modules.alias, an FTDI",
+         [](FakeSystem& s) {
+             s.Adapter("0403", "6001", "");
+             std::filesystem::remove(s.Path("modules.alias"));
+         },
+         {FindingKind::NoDriver},
+         "could not be read, so whether it has a driver for this chip is not known; the usual module for it is "
+         "ftdi_sio: load it with `sudo modprobe ftdi_sio`"},
+        {"no modules.alias, a CDC ACM interface",
+         [](FakeSystem& s) {
+             s.Adapter("2e8a", "000a", "");
+             s.Write("sys/devices/pci0000:00/usb1/1-1/1-1:1.0/modalias",
+                     "usb:v2E8Ap000Ad0100dcEFdsc02dp01ic02isc02ip00in00\n");
+             std::filesystem::remove(s.Path("modules.alias"));
+         },
+         {FindingKind::NoDriver}, "the usual module for it is cdc_acm"},
+        {"no modules.alias, a chip not in the short table",
+         [](FakeSystem& s) {
+             s.Adapter("1a86", "55d4", "");
+             std::filesystem::remove(s.Path("modules.alias"));
+         },
+         {FindingKind::NoDriver}, "is not known; the adapter's maker names the driver it needs."},
         {"brltty holds it through usbfs",
          [](FakeSystem& s) {
              s.Adapter("1a86", "7523", "usbfs");
