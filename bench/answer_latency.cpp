@@ -30,7 +30,7 @@ int main(int argc, char** argv)
         qputenv("Q42_COM1", unit.Device().toLocal8Bit());
         CPanelDlg dlg;
         std::int64_t shownAt = 0;
-        dlg.SetMessagePresenter([&](QMessageBox::Icon, const QString&) { shownAt = bench::MonotonicNs(); });
+        dlg.SetMessagePresenter([&](const PanelBox&) { shownAt = bench::MonotonicNs(); });
         dlg.Controls().baud->setCurrentIndex(baud == 9600 ? 0 : 1);
         dlg.Controls().start->click();
         if (!dlg.Started()) {

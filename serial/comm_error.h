@@ -21,20 +21,47 @@ enum class CommErrorKind {
     Other,         // anything else the system reports, in its own words
 };
 
+// A failure's text in the parts a window shows apart: what happened, on which device; what to do;
+// the ports present now (empty when not said).
+struct CommErrorParts {
+    std::string happened;
+    std::string todo;
+    std::string portsNow;
+
+    // The whole text, as a line says it: "X does not exist. Plug in ... Port numbers reach now: 1 = ...."
+    std::string Joined() const
+    {
+        std::string text = happened;
+        for (const std::string* part : {&todo, &portsNow}) {
+            if (!part->empty()) {
+                text += " " + *part;
+            }
+        }
+        return portsNow.empty() ? text : text + ".";
+    }
+};
+
 class CommError : public std::runtime_error {
 public:
     CommError(CommErrorKind kind, const std::string& text, bool listsPorts = false)
-        : std::runtime_error(text)
+        : CommError(kind, CommErrorParts{text, {}, {}}, listsPorts)
+    {
+    }
+    CommError(CommErrorKind kind, const CommErrorParts& parts, bool listsPorts = false)
+        : std::runtime_error(parts.Joined())
         , m_kind(kind)
+        , m_parts(parts)
         , m_listsPorts(listsPorts)
     {
     }
     CommErrorKind Kind() const { return m_kind; }
+    const CommErrorParts& Parts() const { return m_parts; }
     // The text ends with the ports present now, one of which the user may choose instead.
     bool ListsPorts() const { return m_listsPorts; }
 
 private:
     CommErrorKind m_kind;
+    CommErrorParts m_parts;
     bool m_listsPorts;
 };
 

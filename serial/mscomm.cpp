@@ -112,7 +112,7 @@ void CMSComm::throwOpenError(QSerialPort::SerialPortError error) const
         failure.portsNow = now.text;
         failure.portsListed = now.any;
     }
-    Throw(OpenErrorKind(failure), OpenErrorText(failure), failure.portsListed);
+    throw CommError(OpenErrorKind(failure), OpenErrorParts(failure), failure.portsListed);
 }
 
 void CMSComm::Settings(const QString& settings)

@@ -17,26 +17,36 @@ CommErrorKind OpenErrorKind(const OpenFailure& f)
     }
 }
 
-QString OpenErrorText(const OpenFailure& f)
+CommErrorParts OpenErrorParts(const OpenFailure& f)
 {
+    const auto parts = [](const QString& happened, const QString& todo, const QString& portsNow = {}) {
+        return CommErrorParts{happened.toStdString(), todo.toStdString(), portsNow.toStdString()};
+    };
     switch (OpenErrorKind(f)) {
     case CommErrorKind::NotFound:
-        return QStringLiteral("%1 does not exist. Plug in the USB serial adapter or choose another port. %2.")
-            .arg(f.subject, f.portsNow);
+        return parts(QStringLiteral("%1 does not exist.").arg(f.subject),
+                     QStringLiteral("Plug in the USB serial adapter or choose another port."), f.portsNow);
     case CommErrorKind::Busy:
-        return QStringLiteral("%1 is busy: another program holds it open (%2). Close that program, then try again.")
-            .arg(f.subject, kWindowsPortNames ? QStringLiteral("a serial terminal or a second copy of this tool")
-                                              : QStringLiteral("often ModemManager, a serial terminal or a second "
-                                                               "copy of this tool"));
+        return parts(QStringLiteral("%1 is busy: another program holds it open (%2).")
+                         .arg(f.subject, kWindowsPortNames ? QStringLiteral("a serial terminal or a second copy of this tool")
+                                                           : QStringLiteral("often ModemManager, a serial terminal or a "
+                                                                            "second copy of this tool")),
+                     QStringLiteral("Close that program, then try again."));
     case CommErrorKind::Permission:
-        return QStringLiteral("%1 cannot be opened: permission denied. Add your user to the 'dialout' group "
-                              "(sudo usermod -aG dialout $USER), log out and back in, then try again.")
-            .arg(f.subject);
+        return parts(QStringLiteral("%1 cannot be opened: permission denied.").arg(f.subject),
+                     QStringLiteral("Add your user to the 'dialout' group (sudo usermod -aG dialout $USER), log out "
+                                    "and back in, then try again."));
     case CommErrorKind::NotSerial:
-        return QStringLiteral("%1 is not a serial device (%2). Choose another port.").arg(f.subject, f.reason);
+        return parts(QStringLiteral("%1 is not a serial device (%2).").arg(f.subject, f.reason),
+                     QStringLiteral("Choose another port."));
     default:
-        return QStringLiteral("%1 could not be opened as a serial port: %2.").arg(f.subject, f.reason);
+        return parts(QStringLiteral("%1 could not be opened as a serial port: %2.").arg(f.subject, f.reason), {});
     }
+}
+
+QString OpenErrorText(const OpenFailure& f)
+{
+    return QString::fromStdString(OpenErrorParts(f).Joined());
 }
 
 PortsNow DescribePortsNow()

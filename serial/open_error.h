@@ -21,6 +21,7 @@ struct OpenFailure {
 // What kind of failure it is: Windows, and Qt for a device another process holds, report a busy
 // port as a permission error, so only a device this user may not open at all is a permission problem.
 CommErrorKind OpenErrorKind(const OpenFailure& failure);
+CommErrorParts OpenErrorParts(const OpenFailure& failure);
 QString OpenErrorText(const OpenFailure& failure);
 
 // "Port numbers reach now: 1 = /dev/ttyUSB0" (on Windows: "Serial ports present now: COM3"), for the

@@ -37,8 +37,16 @@ CPanelDlg::CPanelDlg(QWidget* parent)
     m_controls = BuildPanelControls(this, units);
 
     m_explain = ExplainFailureHere;
-    m_presenter = [this](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, QString::fromLatin1(kPanelCaption), text, QMessageBox::Ok, this);
+    m_presenter = [this](const PanelBox& shown) {
+        QMessageBox box(shown.icon, QString::fromLatin1(kPanelCaption), shown.text, QMessageBox::Ok, this);
+        if (!shown.informative.isEmpty()) {
+            // The first sentence stands out; both parts as escaped rich text, so that a device's
+            // own string can never be taken for markup.
+            box.setTextFormat(Qt::RichText);
+            box.setText(QStringLiteral("<b>%1</b>").arg(shown.text.toHtmlEscaped()));
+            box.setInformativeText(QStringLiteral("<p>%1</p>").arg(shown.informative.toHtmlEscaped().replace(
+                QLatin1String("\n\n"), QLatin1String("</p><p>"))));
+        }
         box.exec();
     };
 
@@ -76,28 +84,29 @@ void CPanelDlg::Dispatch(void (CPanelDlg::*handler)())
     try {
         (this->*handler)();
     } catch (const CommError& e) {
-        QString text = QString::fromStdString(e.what());
-        if (e.ListsPorts()) {
-            text += tr(" To use one, choose its number in the COM list or type it there (12 or COM12 for COM12).");
-        }
         const std::optional<Symptom> symptom = e.Kind() == CommErrorKind::NotFound     ? std::optional(Symptom::Missing)
                                                : e.Kind() == CommErrorKind::Permission ? std::optional(Symptom::Denied)
                                                : e.Kind() == CommErrorKind::Busy       ? std::optional(Symptom::Busy)
                                                                                        : std::nullopt;
-        ShowBox(QMessageBox::Critical, symptom ? WithCause(text, *symptom) : text);
+        ShowBox(FailureBox(e, symptom ? Cause(*symptom) : std::nullopt));
     }
 }
 
 void CPanelDlg::ShowBox(QMessageBox::Icon icon, const QString& text)
 {
-    m_presenter(icon, text);
+    ShowBox(PanelBox{icon, text, {}});
 }
 
-void CPanelDlg::ShowBoxLater(QMessageBox::Icon icon, const QString& text)
+void CPanelDlg::ShowBox(const PanelBox& box)
+{
+    m_presenter(box);
+}
+
+void CPanelDlg::ShowBoxLater(const PanelBox& box)
 {
     // A box opened inside the tick's handler would hold the tick until the operator closes it, and
     // answers arriving meanwhile would wait; so it opens once the handler has returned.
-    QMetaObject::invokeMethod(this, [this, icon, text] { ShowBox(icon, text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, box] { ShowBox(box); }, Qt::QueuedConnection);
 }
 
 void CPanelDlg::SetFieldText(TextField field, const std::string& text)
@@ -119,7 +128,7 @@ void CPanelDlg::RefreshSwitches()
 
 void CPanelDlg::ShowMessage(const std::string& text)
 {
-    ShowBoxLater(QMessageBox::Warning, QString::fromStdString(text));
+    ShowBoxLater(PanelBox{QMessageBox::Warning, QString::fromStdString(text), {}});
 }
 
 void CPanelDlg::ReadSwitchChoices()
@@ -215,10 +224,10 @@ void CPanelDlg::OnAnswerOverdue()
         m_answerOverdue = true;
         return;
     }
-    ShowBox(QMessageBox::Warning, WithCause(NoAnswerText(), Symptom::Silent));
+    ShowBox(NoAnswer());
 }
 
-QString CPanelDlg::NoAnswerText() const
+PanelBox CPanelDlg::NoAnswer() const
 {
     const QString port = m_comm.DeviceName() == m_comm.PortLabel()
                              ? m_comm.PortLabel()
@@ -226,26 +235,22 @@ QString CPanelDlg::NoAnswerText() const
     const QString where = QStringLiteral("%1 at %2 baud").arg(port).arg(m_startedBaud);
     const QString other = QString::number(OtherUnitRate(m_startedBaud));
     if (m_heardSinceSend) {
-        return tr("%1: bytes came, but no answer of the unit. The unit may talk at %2 baud (press Stop, choose %2 "
-                  "and press Start), or the line is disturbed: check the cable.")
-            .arg(where, other);
+        return NoAnswerBox(tr("%1: bytes came, but no answer of the unit.").arg(where),
+                           tr("The unit may talk at %1 baud (press Stop, choose %1 and press Start), or the line is "
+                              "disturbed: check the cable.")
+                               .arg(other),
+                           Cause(Symptom::Silent));
     }
-    return tr("%1: the unit did not answer. Check that it is powered and that the cable is plugged in. If the unit "
-              "may be set to %2 baud, press Stop, choose %2 and press Start.")
-        .arg(where, other);
+    return NoAnswerBox(tr("%1: the unit did not answer.").arg(where),
+                       tr("Check that it is powered and that the cable is plugged in. If the unit may be set to %1 "
+                          "baud, press Stop, choose %1 and press Start.")
+                           .arg(other),
+                       Cause(Symptom::Silent));
 }
 
-QString CPanelDlg::WithCause(QString text, Symptom symptom) const
+std::optional<Finding> CPanelDlg::Cause(Symptom symptom) const
 {
-    // Today's words first; the system's part after them, with the window's way to the port.
-    const std::optional<Finding> cause = m_explain(m_comm.DeviceName().toStdString(), symptom);
-    if (cause) {
-        text += QLatin1Char(' ') + QString::fromStdString(FindingSentence(*cause));
-        if (cause->thenChoosePort) {
-            text += tr(" Then choose its number in the COM list.");
-        }
-    }
-    return text;
+    return m_explain(m_comm.DeviceName().toStdString(), symptom);
 }
 
 bool CPanelDlg::RefuseUnlessStarted()
@@ -299,7 +304,7 @@ void CPanelDlg::OnCommEvent()
         // The component has closed the port; Start reopens it once the device is back.
         EndAnswerWait();
         EnterStartedState(false);
-        ShowBoxLater(QMessageBox::Critical, m_comm.EventDescription());
+        ShowBoxLater(PanelBox{QMessageBox::Critical, m_comm.EventDescription(), {}});
     }
 }
 
@@ -313,7 +318,7 @@ void CPanelDlg::OnTimerTick()
         EndAnswerWait();
     } else if (m_answerOverdue && m_receive.QuietCountdown() == 0) {
         m_answerOverdue = false;
-        ShowBoxLater(QMessageBox::Warning, WithCause(NoAnswerText(), Symptom::Silent));
+        ShowBoxLater(NoAnswer());
     }
     if (m_receive.Resting()) {
         m_tick.stop();  // nothing can change until the next port event restarts it

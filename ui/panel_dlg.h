@@ -15,6 +15,7 @@
 #include "answer.h"
 #include "finding.h"
 #include "mscomm.h"
+#include "panel_box.h"
 #include "panel_controls.h"
 #include "receive_accumulator.h"
 
@@ -31,7 +32,7 @@ class CPanelDlg : public QDialog, public AnswerSink {
 
 public:
     // Shows a modal box and returns once it is closed. Tests swap it for one that records.
-    using MessagePresenter = std::function<void(QMessageBox::Icon icon, const QString& text)>;
+    using MessagePresenter = std::function<void(const PanelBox& box)>;
 
     explicit CPanelDlg(QWidget* parent = nullptr);
 
@@ -73,15 +74,17 @@ private:
     void EnterStartedState(bool started);
     bool RefuseUnlessStarted();
     void ShowBox(QMessageBox::Icon icon, const QString& text);
-    void ShowBoxLater(QMessageBox::Icon icon, const QString& text);
+    void ShowBox(const PanelBox& box);
+    void ShowBoxLater(const PanelBox& box);
     // Runs a command; a serial error ends it and is shown in an error box, state untouched.
     void Dispatch(void (CPanelDlg::*handler)());
     // A frame of frameChars went out: say so if no answer of answerBytes has come in time.
     void AwaitAnswer(std::size_t frameChars, std::size_t answerBytes);
     void OnAnswerOverdue();
     void EndAnswerWait();
-    QString NoAnswerText() const;
-    QString WithCause(QString text, Symptom symptom) const;
+    PanelBox NoAnswer() const;
+    // What the system does to the adapter, asked only after a failure.
+    std::optional<Finding> Cause(Symptom symptom) const;
 
     PanelControls m_controls;
     CMSComm m_comm;

@@ -16,7 +16,7 @@ x11_cleanup() {
 # -noreset keeps it from resetting when its first client (the readiness probe) disconnects, which
 # would refuse the next client for a moment.
 x11_start_display() {
-  Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -nolisten tcp 3>"$X11_WORK/display" >"$X11_WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 "${X11_SCREEN:-800x600}x24" -nolisten tcp 3>"$X11_WORK/display" >"$X11_WORK/xvfb.log" 2>&1 &
   X11_PIDS+=($!)
   for _ in $(seq 100); do
     if [ -s "$X11_WORK/display" ]; then
@@ -57,8 +57,9 @@ x11_origin() {
 }
 
 # Clicks the centre of a control given in dialog units (x y w h) at the dialog font's 6 x 12 base
-# (X11_BASE_Y when the font is taller).
+# (X11_BASE_Y when the font is taller), times X11_SCALE when the window is drawn larger.
 x11_click_du() {
-  xdotool mousemove $((X11_OX + ($1 + $3 / 2) * 6 / 4)) $((X11_OY + ($2 + $4 / 2) * ${X11_BASE_Y:-12} / 8)) click 1
+  local k=${X11_SCALE:-1}
+  xdotool mousemove $((X11_OX + ($1 + $3 / 2) * 6 * k / 4)) $((X11_OY + ($2 + $4 / 2) * ${X11_BASE_Y:-12} * k / 8)) click 1
   sleep 0.15
 }

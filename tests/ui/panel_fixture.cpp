@@ -12,7 +12,7 @@ namespace q42::test {
 
 Panel::Panel()
 {
-    dlg.SetMessagePresenter([this](QMessageBox::Icon icon, const QString& text) { boxes.emplace_back(icon, text); });
+    dlg.SetMessagePresenter([this](const PanelBox& box) { boxes.push_back(box); });
     // A machine where nothing explains a failure, whatever the test machine itself has.
     dlg.SetFailureExplainer([](const std::string&, Symptom) -> std::optional<Finding> { return std::nullopt; });
     dlg.show();
@@ -23,8 +23,8 @@ Panel::Panel()
 QStringList Panel::Texts() const
 {
     QStringList out;
-    for (const auto& [icon, text] : boxes) {
-        out << text;
+    for (const PanelBox& box : boxes) {
+        out << (box.informative.isEmpty() ? box.text : box.text + "\n" + box.informative);
     }
     return out;
 }

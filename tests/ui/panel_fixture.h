@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include <utility>
 #include <vector>
 
 #include "panel_dlg.h"
@@ -14,9 +13,10 @@ namespace q42::test {
 
 struct Panel {
     CPanelDlg dlg;
-    std::vector<std::pair<QMessageBox::Icon, QString>> boxes;
+    std::vector<PanelBox> boxes;
 
     Panel();
+    // Each box's first sentence, and its informative text after a line end.
     QStringList Texts() const;
     int Count(const QString& text) const;
     void Click(int id);

@@ -57,7 +57,7 @@ QStringList Fields(const Panel& p)
 int Errors(const Panel& p)
 {
     return static_cast<int>(std::count_if(p.boxes.begin(), p.boxes.end(),
-                                          [](const auto& box) { return box.first == QMessageBox::Critical; }));
+                                          [](const PanelBox& box) { return box.icon == QMessageBox::Critical; }));
 }
 
 // Stop, wire a well-behaved unit to port 1, Start and Search: the tool must still read it correctly.
@@ -258,9 +258,9 @@ TEST(PanelLine, HostileAnswersAndVanishingDevices)
 // wait, and an answer that does come is shown as ever.
 TEST(PanelLine, AWordWhenNoAnswerComes)
 {
-    const QString silent = "COM1 (%1) at %2 baud: the unit did not answer. Check that it is powered and that the "
+    const QString silent = "COM1 (%1) at %2 baud: the unit did not answer.\nCheck that it is powered and that the "
                            "cable is plugged in. If the unit may be set to %3 baud, press Stop, choose %3 and press Start.";
-    const QString noise = "COM1 (%1) at %2 baud: bytes came, but no answer of the unit. The unit may talk at %3 baud "
+    const QString noise = "COM1 (%1) at %2 baud: bytes came, but no answer of the unit.\nThe unit may talk at %3 baud "
                           "(press Stop, choose %3 and press Start), or the line is disturbed: check the cable.";
     const QString lost = "COM1: the device %1 went away";
     enum Ending { Wait, Stop, Close, Again };  // Again: sent once more after the first answer
@@ -322,7 +322,7 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
             ASSERT_TRUE(WaitFor([&] { return !p.boxes.empty(); }, 3s)) << c.name;
             EXPECT_GE(sent.elapsed(), c.waitMs) << c.name << ": the box came before the unit's time was up";
             EXPECT_LT(sent.elapsed(), c.waitMs + 400) << c.name;
-            EXPECT_TRUE(p.boxes[0].second.startsWith(box)) << p.boxes[0].second.toStdString();
+            EXPECT_TRUE(p.Texts()[0].startsWith(box)) << p.Texts()[0].toStdString();
         }
         // Long enough for a late answer, and for a second box if one were to come a wait later.
         Pump(std::chrono::milliseconds(2300 - sent.elapsed()));
@@ -364,7 +364,8 @@ TEST(PanelLine, StaleAnswerIsDroppedAtStart)
 }
 
 // After a failure, and only then, the box adds the one finding of the system that explains it,
-// read here from a system of the test's own, with the window's way to the port after the fix.
+// read here from a system of the test's own: a short first sentence, then the finding in the detail
+// in place of the general advice, in plain words, with one way to choose a port.
 TEST(PanelLine, TheBoxNamesWhatTheSystemDoes)
 {
     const QString missing = "COM1: the device /dev/ttyQ42-absent (set by Q42_COM1) does not exist.";
@@ -374,24 +375,27 @@ TEST(PanelLine, TheBoxNamesWhatTheSystemDoes)
         QStringList options;
         bool holdFirst;      // another port object has the device open
         void (*make)(test::FakeSystem&, const QString& device);
-        QString added;       // what follows today's text, or empty
+        QString detail;      // the start of the box's detail
+        QString finding;     // the finding in it, or empty
     };
     const Case cases[] = {
         {"a CH340 without its driver", false, {}, false,
          [](test::FakeSystem& s, const QString&) { s.Adapter("1a86", "7523", ""); },
-         " The USB Serial (WCH CH340, 1a86:7523, serial A50285BI) is on the USB bus, but no driver serves it, so it has "
-         "no serial port. The kernel's module for it is ch341: load it with `sudo modprobe ch341`, then unplug the "
-         "adapter and plug it in again. Then choose its number in the COM list."},
+         "The USB Serial (WCH CH340, 1a86:7523, serial A50285BI) is on the USB bus, but no driver serves it, so it has "
+         "no serial port. The kernel's module for it is ch341: load it with sudo modprobe ch341, then unplug the "
+         "adapter and plug it in again.", "is on the USB bus"},
         {"no adapter at all", false, {}, false, [](test::FakeSystem&, const QString&) {},
-         " No USB serial adapter is on the USB bus"},
+         "No USB serial adapter is on the USB bus", "No USB serial adapter"},
         {"a terminal holds it", true, {}, true,
          [](test::FakeSystem& s, const QString& device) { s.Process(4242, "minicom", device.toStdString()); },
-         " %1 is held by minicom (process 4242). Close minicom (or `kill 4242`), then try again."},
+         "%1 is held by minicom (process 4242). Close minicom (or kill 4242), then try again.", "held by minicom"},
         {"ModemManager while nothing answers", true, {"--no-answer"}, false,
          [](test::FakeSystem& s, const QString&) { s.Process(640, "ModemManager"); },
-         " ModemManager runs (process 640): it may probe %1"},
+         "Check that it is powered and that the cable is plugged in. If the unit may be set to 9600 baud, press Stop, "
+         "choose 9600 and press Start.\n\nModemManager runs (process 640): it may probe %1", "ModemManager"},
         {"a healthy system adds nothing", true, {"--no-answer"}, false,
-         [](test::FakeSystem& s, const QString&) { s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0"); }, ""},
+         [](test::FakeSystem& s, const QString&) { s.Adapter("0403", "6001", "ftdi_sio", "ttyUSB0"); },
+         "Check that it is powered", ""},
     };
     for (const Case& c : cases) {
         SimProcess sim(c.options);
@@ -422,16 +426,18 @@ TEST(PanelLine, TheBoxNamesWhatTheSystemDoes)
         }
         ASSERT_EQ(p.boxes.size(), 1u) << c.name;
         EXPECT_EQ(asked, 1) << c.name;
-        const QString text = p.boxes[0].second;
-        const QString added = QString(c.added).replace("%1", sim.Device());
-        if (added.isEmpty()) {
-            EXPECT_TRUE(text.endsWith("press Start.")) << text.toStdString();
-        } else {
-            EXPECT_TRUE(text.contains(added)) << c.name << ": " << text.toStdString();
-            EXPECT_FALSE(text.startsWith(added.mid(1))) << c.name << ": today's text comes first";
-        }
+        const PanelBox& box = p.boxes[0];
+        const QString detail = QString(c.detail).replace("%1", sim.Device());
+        EXPECT_TRUE(box.informative.startsWith(detail)) << c.name << ": " << box.informative.toStdString();
+        EXPECT_FALSE(box.text.contains(QString(c.finding).replace("%1", sim.Device())) && !QString(c.finding).isEmpty())
+            << c.name << ": the first sentence is what happened";
+        EXPECT_EQ(box.informative.count("choose its number"), box.informative.contains("COM list") ? 1 : 0)
+            << c.name << ": one way to a port: " << box.informative.toStdString();
+        EXPECT_FALSE(box.informative.contains('`')) << box.informative.toStdString();
+        EXPECT_FALSE(box.informative.contains("Plug in the USB serial adapter") && !QString(c.finding).isEmpty())
+            << c.name << ": the finding replaces the general advice";
         if (!c.wired) {
-            EXPECT_TRUE(text.startsWith(missing)) << text.toStdString();
+            EXPECT_EQ(box.text, missing);
             qunsetenv("Q42_COM1");
         }
     }

@@ -123,7 +123,7 @@ TEST(PanelWindow, CommandsBeforeStartSendNothing)
         p.ClickSwitch(SwitchField::L9PaSw, kSwitchOn);
         p.Click(id);
         ASSERT_EQ(p.Texts(), QStringList({"Please Click START"})) << id;
-        EXPECT_EQ(p.boxes.front().first, QMessageBox::Warning);
+        EXPECT_EQ(p.boxes.front().icon, QMessageBox::Warning);
         EXPECT_FALSE(p.Comm().PortOpen()) << id;
         EXPECT_EQ(p.dlg.SwitchChoice(SwitchField::L9PaSw), kSwitchNone) << "a refused Set stores nothing";
         p.dlg.RefreshSwitches();  // as at the next port event: the click snaps back to neither
@@ -230,16 +230,69 @@ TEST(PanelWindow, PortNumbersNameTheirDevice)
     qputenv("Q42_COM3", "/dev/q42-unplugged-adapter");
     p.Click(IDC_START);
     ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].first, QMessageBox::Critical);
-    EXPECT_TRUE(p.boxes[0].second.startsWith("COM3: the device /dev/q42-unplugged-adapter (set by Q42_COM3) does not exist"))
-        << p.boxes[0].second.toStdString();
+    const PanelBox& box = p.boxes[0];
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    // One short sentence first; what to do, then the ports to choose from, as the detail.
+    EXPECT_EQ(box.text, "COM3: the device /dev/q42-unplugged-adapter (set by Q42_COM3) does not exist.");
+    EXPECT_TRUE(box.informative.startsWith("Plug in the USB serial adapter or choose another port.\n\nPort numbers "
+                                           "reach now: "))
+        << box.informative.toStdString();
     // The window's own way to another port, after the ports listed; never q42ctl's.
-    const bool listed = p.boxes[0].second.contains(QRegularExpression("Port numbers reach now: [0-9]"));
-    EXPECT_EQ(p.boxes[0].second.endsWith(". To use one, choose its number in the COM list or type it there (12 or COM12 for COM12)."), listed);
-    EXPECT_FALSE(p.boxes[0].second.contains("q42ctl")) << p.boxes[0].second.toStdString();
+    const bool listed = box.informative.contains(QRegularExpression("Port numbers reach now: [0-9]"));
+    EXPECT_EQ(box.informative.endsWith(". To use one, choose its number in the COM list or type it there (12 or COM12 for COM12)."), listed);
+    EXPECT_FALSE(box.informative.contains("q42ctl")) << box.informative.toStdString();
     EXPECT_FALSE(p.dlg.Started());
     EXPECT_EQ(p.Enabled(), "1011");
     qunsetenv("Q42_COM3");
+}
+
+// The failure box's parts: what happened alone first; a finding in place of the general advice, in
+// plain words; the ports last with the one way to choose; a port the system keeps never gets
+// advice to join a group.
+TEST(PanelBoxes, FirstWhatHappenedThenWhatToDoThenThePorts)
+{
+    const CommErrorParts missing{"COM2: the device /dev/ttyUSB1 does not exist.",
+                                 "Plug in the USB serial adapter or choose another port.",
+                                 "Port numbers reach now: 1 = /dev/ttyUSB0"};
+    const CommErrorParts denied{"COM1: the device /dev/ttyS0 cannot be opened: permission denied.",
+                                "Add your user to the 'dialout' group (sudo usermod -aG dialout $USER), log out and "
+                                "back in, then try again.", ""};
+    Finding noDriver{FindingKind::NoDriver, {}, "USB Serial (1a86:7523)", "The USB Serial is on the USB bus, but no driver serves it.",
+                     "Load it with `sudo modprobe ch341`.", true};
+    Finding reserved{FindingKind::ReservedPort, "/dev/ttyS0", {}, "/dev/ttyS0 belongs to group root (mode crw-------): the system keeps it.",
+                     "Use the adapter's own port instead.", true};
+    const QString choose = ". To use one, choose its number in the COM list or type it there (12 or COM12 for COM12).";
+    struct Row {
+        const char* name;
+        CommError error;
+        std::optional<Finding> cause;
+        QString informative;
+    };
+    const Row rows[] = {
+        {"missing, nothing found", CommError(CommErrorKind::NotFound, missing, true), std::nullopt,
+         "Plug in the USB serial adapter or choose another port.\n\nPort numbers reach now: 1 = /dev/ttyUSB0" + choose},
+        {"missing, no driver", CommError(CommErrorKind::NotFound, missing, true), noDriver,
+         "The USB Serial is on the USB bus, but no driver serves it. Load it with sudo modprobe ch341.\n\n"
+         "Port numbers reach now: 1 = /dev/ttyUSB0" + choose},
+        {"missing, no port to list", CommError(CommErrorKind::NotFound, missing, false), noDriver,
+         "The USB Serial is on the USB bus, but no driver serves it. Load it with sudo modprobe ch341. Then choose its "
+         "number in the COM list."},
+        {"a console of root's", CommError(CommErrorKind::Permission, denied), reserved,
+         "/dev/ttyS0 belongs to group root (mode crw-------): the system keeps it. Use the adapter's own port instead. "
+         "Then choose its number in the COM list."},
+        {"a text without advice", CommError(CommErrorKind::Other, "X could not be opened as a serial port: odd."),
+         std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        const PanelBox box = FailureBox(row.error, row.cause);
+        EXPECT_EQ(box.icon, QMessageBox::Critical) << row.name;
+        EXPECT_EQ(box.text.toStdString(), row.error.Parts().happened) << row.name;
+        EXPECT_EQ(box.informative, row.informative) << row.name;
+    }
+    // A line says the same failure whole, as it always did.
+    EXPECT_EQ(std::string(CommError(CommErrorKind::NotFound, missing, true).what()),
+              "COM2: the device /dev/ttyUSB1 does not exist. Plug in the USB serial adapter or choose another port. "
+              "Port numbers reach now: 1 = /dev/ttyUSB0.");
 }
 
 }  // namespace
