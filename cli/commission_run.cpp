@@ -11,6 +11,7 @@
 
 #include "run_files.h"
 #include "stop_signals.h"
+#include "visible_text.h"
 
 namespace q42::ctl {
 
@@ -40,7 +41,7 @@ QString CommissionSummary(const QList<UnitRecord>& records)
     QStringList failed;
     for (const UnitRecord& record : records) {
         if (!record.Passed()) {
-            failed << QStringLiteral("%1: failed at the %2").arg(record.unitId.isEmpty() ? record.station : record.unitId,
+            failed << QStringLiteral("%1: failed at the %2").arg(record.unitId.isEmpty() ? record.station : VisibleText(record.unitId),
                                                                 record.failedStep);
         }
     }

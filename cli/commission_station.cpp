@@ -4,8 +4,10 @@
 #include <QDateTime>
 
 #include "backup_file.h"
+#include "device_choice.h"
 #include "port_inventory.h"
 #include "ports_report.h"
+#include "visible_text.h"
 
 namespace q42::ctl {
 
@@ -53,9 +55,32 @@ void CommissionStation::Start()
     open();
 }
 
+bool CommissionStation::nothingLeft() const
+{
+    // Once N units have started, across every station, or the ids' input has ended so that no next
+    // unit can be named, a station with none under way has nothing left to do.
+    const bool limitReached = m_ledger.limit > 0 && m_ledger.started >= m_ledger.limit;
+    const bool idsEnded = m_ids != nullptr && m_ids->Ended();
+    return m_stopAfterUnit || m_ledger.stopping || limitReached || idsEnded;
+}
+
 void CommissionStation::open()
 {
-    if (const auto problem = OpenTarget(m_exchange, m_target, m_task.baud)) {
+    if (nothingLeft()) {
+        stop();  // a station still waiting for its adapter ends with the run
+        return;
+    }
+    // Once opened, the station keeps to its adapter by the USB serial number, where it has one of
+    // its own: another adapter that takes its device name is never written, and its own is found
+    // under whatever name it comes back.
+    const Target target = m_adapterSerial.isEmpty() ? m_target : Target{kSerialPrefix + m_adapterSerial};
+    const QString label = Label();
+    const auto problem = OpenTarget(m_exchange, target, m_task.baud);
+    const QString device = m_exchange.Device();
+    if (m_openedOnce) {
+        m_exchange.SetLabel(label);
+    }
+    if (problem) {
         if (!problem->absent && !m_openedOnce) {
             emit message(problem->text);
             m_status = problem->status;
@@ -69,11 +94,15 @@ void CommissionStation::open()
         m_reopenTimer.start();
         return;
     }
-    m_openedOnce = true;
-    if (m_saidAway) {
-        emit message(QStringLiteral("%1: the adapter is there").arg(Label()));
-        m_saidAway = false;
+    if (!m_openedOnce) {
+        m_adapterSerial = UniqueSerialNumberOf(device, SystemSerialDevices());
+        m_openedOnce = true;
+    } else if (m_saidAway) {
+        emit message(device == m_lastDevice ? QStringLiteral("%1: the adapter is there").arg(Label())
+                                            : QStringLiteral("%1: the adapter is there, now as %2").arg(Label(), device));
     }
+    m_saidAway = false;
+    m_lastDevice = device;
     m_state = State::Polling;
     if (!m_onCable) {
         emit message(QStringLiteral("waiting for a unit on %1").arg(Label()));
@@ -91,11 +120,7 @@ void CommissionStation::poll()
 
 void CommissionStation::schedulePoll()
 {
-    // Once N units have started, or the ids' input has ended so that no next unit can be named, a
-    // station with none under way has nothing left to do.
-    const bool limitReached = m_ledger.limit > 0 && m_ledger.started >= m_ledger.limit;
-    const bool idsEnded = m_ids != nullptr && m_ids->Ended();
-    if (m_stopAfterUnit || m_ledger.stopping || limitReached || idsEnded) {
+    if (nothingLeft()) {
         stop();
         return;
     }
@@ -181,9 +206,17 @@ void CommissionStation::beginUnit(const UnitValues& values)
 void CommissionStation::takeId()
 {
     if (const auto id = m_ids->TakeLine()) {
-        const QString given = id->trimmed();
+        if (id->tooLong) {
+            emit message(QStringLiteral("%1: an id of more than %2 bytes was not taken; give the unit's id again")
+                             .arg(Label())
+                             .arg(kIdLineLimit));
+            emit prompt(QStringLiteral("%1: its id (Enter for none): ").arg(Label()));
+            takeId();
+            return;
+        }
+        const QString given = id->text.trimmed();
         if (m_ledger.ids.contains(given)) {  // never an empty one: "no id" is not kept
-            emit message(QStringLiteral("%1: the id %2 was given before in this run").arg(Label(), given));
+            emit message(QStringLiteral("%1: the id %2 was given before in this run").arg(Label(), VisibleText(given)));
         }
         if (!given.isEmpty()) {
             m_ledger.ids << given;

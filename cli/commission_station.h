@@ -69,6 +69,7 @@ private:
     enum class State { Opening, Polling, Asking, Working, Stopped };
     enum class Step { Set, ReadBack, Save };
 
+    bool nothingLeft() const;
     void open();
     void poll();
     void schedulePoll();
@@ -96,6 +97,8 @@ private:
     bool m_saidAway = false;    // the device is gone and the technician was told
     bool m_openedOnce = false;  // after that, a device that will not open is waited for
     bool m_stopAfterUnit = false;
+    QString m_adapterSerial;  // the adapter's own USB serial number, from the first open; empty: none
+    QString m_lastDevice;
     // The unit last brought up, as it was left (either of two when a set went out unacknowledged),
     // while it answers.
     std::optional<UnitValues> m_onCable;

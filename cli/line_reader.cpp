@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -36,32 +38,76 @@ long ReadStandardInput(char* buffer, unsigned size)
 
 }  // namespace
 
+// The reading thread stops reading while this many lines wait, so that `yes |` cannot fill memory.
+struct LineReader::Backlog {
+    std::mutex mutex;
+    std::condition_variable taken;
+    int waiting = 0;
+
+    void Added()
+    {
+        std::lock_guard lock(mutex);
+        ++waiting;
+    }
+    void WaitForRoom()
+    {
+        std::unique_lock lock(mutex);
+        taken.wait(lock, [this] { return waiting < kLinesWaitingLimit; });
+    }
+    void Taken()
+    {
+        {
+            std::lock_guard lock(mutex);
+            --waiting;
+        }
+        taken.notify_one();
+    }
+};
+
+LineReader::LineReader()
+    : m_backlog(std::make_shared<Backlog>())
+{
+}
+
+LineReader::~LineReader() = default;
+
 void LineReader::Start()
 {
-    std::thread([reader = QPointer<LineReader>(this)] {
-        std::string line;
+    std::thread([reader = QPointer<LineReader>(this), backlog = m_backlog] {
+        Line line;
+        std::string bytes;
+        const auto deliver = [&] {
+            line.text = QString::fromLocal8Bit(bytes);
+            backlog->Added();
+            post(reader, line);
+            backlog->WaitForRoom();
+            line = Line{};
+            bytes.clear();
+        };
         char buffer[256];
         for (long got; (got = ReadStandardInput(buffer, sizeof buffer)) > 0;) {
             for (const char c : std::string_view(buffer, static_cast<std::size_t>(got))) {
                 if (c != '\n') {
-                    line += c;
+                    line.tooLong = line.tooLong || bytes.size() >= kIdLineLimit;
+                    if (!line.tooLong) {
+                        bytes += c;
+                    }
                     continue;
                 }
-                if (!line.empty() && line.back() == '\r') {
-                    line.pop_back();  // a Windows line end
+                if (!bytes.empty() && bytes.back() == '\r') {
+                    bytes.pop_back();  // a Windows line end
                 }
-                post(reader, QString::fromLocal8Bit(line));
-                line.clear();
+                deliver();
             }
         }
-        if (!line.empty()) {
-            post(reader, QString::fromLocal8Bit(line));  // the last line, without its line end
+        if (!bytes.empty()) {
+            deliver();  // the last line, without its line end
         }
         post(reader, std::nullopt);
     }).detach();
 }
 
-void LineReader::post(const QPointer<LineReader>& reader, const std::optional<QString>& line)
+void LineReader::post(const QPointer<LineReader>& reader, const std::optional<Line>& line)
 {
     // Through the application object, which outlives every reader: the pointer is looked at only on
     // the event loop's thread, where a reader is deleted.
@@ -74,17 +120,18 @@ void LineReader::post(const QPointer<LineReader>& reader, const std::optional<QS
     }
 }
 
-std::optional<QString> LineReader::TakeLine()
+std::optional<LineReader::Line> LineReader::TakeLine()
 {
     if (m_lines.empty()) {
         return std::nullopt;
     }
-    QString line = m_lines.front();
+    Line line = m_lines.front();
     m_lines.pop_front();
+    m_backlog->Taken();
     return line;
 }
 
-void LineReader::arrive(const QString& line)
+void LineReader::arrive(const Line& line)
 {
     m_lines.push_back(line);
     emit changed();

@@ -8,20 +8,33 @@
 #include <QString>
 
 #include <deque>
+#include <memory>
 #include <optional>
 
 namespace q42::ctl {
+
+// An id is a label's text: a longer line is refused, and no more lines wait than a run could use.
+inline constexpr std::size_t kIdLineLimit = 1024;
+inline constexpr int kLinesWaitingLimit = 64;
 
 class LineReader : public QObject {
     Q_OBJECT
 
 public:
+    struct Line {
+        QString text;
+        bool tooLong = false;  // over kIdLineLimit bytes: text holds its start only
+    };
+
+    LineReader();
+    ~LineReader() override;
+
     // Starts reading on a thread of its own, which ends only with the program (a read cannot be
     // taken back); what it reads after the reader is gone is dropped.
     void Start();
 
     // The oldest line not yet taken, without its line end.
-    std::optional<QString> TakeLine();
+    std::optional<Line> TakeLine();
     // Standard input has ended and every line has been taken.
     bool Ended() const { return m_ended && m_lines.empty(); }
 
@@ -30,13 +43,16 @@ signals:
     void changed();
 
 private:
+    struct Backlog;  // how many lines wait, shared with the reading thread
+
     // From the reading thread: a line, or nothing for the end of the input.
-    static void post(const QPointer<LineReader>& reader, const std::optional<QString>& line);
-    void arrive(const QString& line);
+    static void post(const QPointer<LineReader>& reader, const std::optional<Line>& line);
+    void arrive(const Line& line);
     void end();
 
-    std::deque<QString> m_lines;
+    std::deque<Line> m_lines;
     bool m_ended = false;
+    std::shared_ptr<Backlog> m_backlog;
 };
 
 }  // namespace q42::ctl

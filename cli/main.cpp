@@ -33,6 +33,8 @@
 #include "stop_signals.h"
 #include "whole_file.h"
 #include "unit_session.h"
+#include "unit_target.h"
+#include "visible_text.h"
 
 namespace {
 
@@ -257,6 +259,15 @@ int main(int argc, char** argv)
                                    request.acceptance.isEmpty() ? QString() : CheckKeptFile(request.acceptance)}) {
         if (!problem.isEmpty()) {
             std::fprintf(stderr, "q42ctl: %s\n", qPrintable(problem));
+            return static_cast<int>(ExitStatus::BadUsage);
+        }
+    }
+    // Two names of one device would have two sessions fight over it: refused before anything is sent.
+    if (request.targets.size() > 1) {
+        if (const auto same = FindSameDeviceTwice(request.targets, q42::SystemSerialDevices())) {
+            std::fprintf(stderr, "q42ctl: %s and %s are the same device (%s); give each device once\n",
+                         qPrintable(VisibleText(same->first)), qPrintable(VisibleText(same->second)),
+                         qPrintable(VisibleText(same->device)));
             return static_cast<int>(ExitStatus::BadUsage);
         }
     }

@@ -6,6 +6,7 @@
 
 #include "shell_words.h"
 #include "value_text.h"
+#include "visible_text.h"
 
 namespace q42::ctl {
 
@@ -70,7 +71,7 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
 QString RecordLine(const UnitRecord& record)
 {
     QStringList parts{record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL"), record.station,
-                      QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : QuoteWord(record.unitId))};
+                      QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : QuoteWord(VisibleText(record.unitId)))};
     if (!record.Passed()) {
         parts << QStringLiteral("failed at %1%2").arg(StepWords(record.failedStep),
                                                      record.setAcknowledged ? QStringLiteral(" after the set was acknowledged")

@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "unit_target.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "device_choice.h"
 #include "port_names.h"
 
@@ -23,6 +32,54 @@ QString TargetDevice(const Target& target, const QList<SerialDeviceInfo>& presen
         return ResolvePortName(target.portNumber, DeviceNames(present), SystemEnvironment);
     }
     return ChooseDevice(target.device, kWindowsPortNames, present).device;
+}
+
+QString DeviceIdentity(const QString& device)
+{
+    if (device.isEmpty()) {
+        return {};
+    }
+#ifdef _WIN32
+    return WindowsComName(device).toUpper();
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0) {
+        return {};
+    }
+    if (S_ISCHR(st.st_mode)) {
+        return QStringLiteral("char %1").arg(static_cast<qulonglong>(st.st_rdev));
+    }
+    return QFileInfo(device).canonicalFilePath();
+#endif
+}
+
+std::optional<SameDeviceTwice> FindSameDeviceTwice(const QList<Target>& targets, const QList<SerialDeviceInfo>& present)
+{
+    QStringList identities;
+    for (const Target& target : targets) {
+        const QString device = TargetDevice(target, present);
+        const QString identity = DeviceIdentity(device);
+        if (const qsizetype earlier = identity.isEmpty() ? -1 : identities.indexOf(identity); earlier >= 0) {
+            const QString real = QFileInfo(device).canonicalFilePath();
+            return SameDeviceTwice{TargetLabel(targets[earlier]), TargetLabel(target), real.isEmpty() ? device : real};
+        }
+        identities << identity;
+    }
+    return std::nullopt;
+}
+
+QString UniqueSerialNumberOf(const QString& device, const QList<SerialDeviceInfo>& present)
+{
+    const QString identity = DeviceIdentity(device);
+    QString serial;
+    for (const SerialDeviceInfo& info : present) {
+        if (!identity.isEmpty() && DeviceIdentity(info.device) == identity) {
+            serial = info.serialNumber;
+        }
+    }
+    const auto sharing = std::count_if(present.begin(), present.end(),
+                                       [&](const SerialDeviceInfo& info) { return info.serialNumber == serial; });
+    return sharing == 1 ? serial : QString();
 }
 
 std::optional<OpenProblem> OpenTarget(UnitExchange& exchange, const Target& target, qint32 baud)

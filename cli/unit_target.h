@@ -39,6 +39,20 @@ QString LineProblemText(const ExchangeFailure& failure);
 // does (no adapter with that serial number).
 QString TargetDevice(const Target& target, const QList<SerialDeviceInfo>& present);
 
+// What tells one device from another whatever name leads to it: a character device's number on
+// Unix (a by-id link and its ttyUSB are one), the COM name on Windows; empty when nothing is there.
+QString DeviceIdentity(const QString& device);
+
+// Two targets that lead to the same device now, however each names it; the device they share.
+struct SameDeviceTwice {
+    QString first, second, device;
+};
+std::optional<SameDeviceTwice> FindSameDeviceTwice(const QList<Target>& targets, const QList<SerialDeviceInfo>& present);
+
+// The USB serial number of the adapter behind device, when present lists one and no other adapter
+// shares it: what keeps a station on its own adapter whatever port it gets. Empty otherwise.
+QString UniqueSerialNumberOf(const QString& device, const QList<SerialDeviceInfo>& present);
+
 // Opens the exchange on the target at baud, looking a serial number up afresh each time (an
 // adapter plugged back in may have another device name), and names the unit for messages and the
 // trace: "COM3 (/dev/ttyUSB0)" for a port number, the device given with the one it led to when they

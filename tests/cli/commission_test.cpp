@@ -211,6 +211,13 @@ TEST(Commission, StationsSideBySideAndAnAdapterPulledAndPluggedBack)
     EXPECT_TRUE(ctl.out.contains("PASS  " + link + "  id=-  changes: L9 ATT_DL: 13 -> 20  not saved (--no-save)\n"))
         << ctl.out.toStdString();
     EXPECT_TRUE(ctl.out.contains("PASS  " + other.Device() + "  id=-  changes: L9 ATT_DL: 14 -> 20  not saved (--no-save)\n"));
+
+    // --units counts across the stations whatever their state: one whose adapter never comes does
+    // not hold the run once the units are done.
+    Ctl counted({"-r", other.Device(), "-r", "/dev/q42-never-plugged", "-t", "200", "commission", "--from",
+                 dir.filePath("golden.json"), "--no-backup", "--no-save", "--units", "1"});
+    EXPECT_EQ(counted.Finish(), 0) << counted.err.toStdString();
+    EXPECT_EQ(counted.out.count("PASS  "), 1) << counted.out.toStdString();
 }
 
 // The run ends at Ctrl-C while the stations wait, and at the end of the ids' input, whose last id
@@ -230,13 +237,16 @@ TEST(Commission, EndsAtCtrlCAndAtTheEndOfInput)
         } else {
             sim.Control("unit 6");
             ASSERT_TRUE(ctl.Saw(": a unit answered; its id (Enter for none): "));
-            ctl.process.write("B-7");
+            // A scanner gone wrong: a line over the bound is refused by name and the id asked again.
+            ctl.process.write(QByteArray(2000, 'x') + "\nB-7");
             ctl.process.closeWriteChannel();
         }
         EXPECT_EQ(ctl.Finish(), 0) << ctl.err.toStdString();
         EXPECT_TRUE(ctl.err.endsWith(interrupt ? "q42ctl: 0 units: 0 passed, 0 failed\n" : "q42ctl: 1 unit: 1 passed, 0 failed\n"))
             << ctl.err.toStdString();
         EXPECT_EQ(ctl.out.startsWith("PASS  " + sim.Device() + "  id=B-7  "), !interrupt) << ctl.out.toStdString();
+        EXPECT_EQ(ctl.err.contains(": an id of more than 1024 bytes was not taken; give the unit's id again\n"), !interrupt)
+            << ctl.err.toStdString();
         sim.Control("silent");
     }
 }

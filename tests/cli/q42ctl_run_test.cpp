@@ -125,6 +125,10 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
         {"no adapter with this serial number", {}, {"-r", "serial:Q42-NONE", "get"}, 3, "",
          "serial:Q42-NONE: no adapter has this serial number; ", ""},
         {"not a serial device", {}, {"-r", "/dev/null", "get"}, 3, "", "/dev/null: the device is not a serial device", ""},
+        {"a regular file is not a serial device", {}, {"-r", "{empty}", "get"}, 3, "",
+         "{empty}: the device is not a serial device", ""},
+        {"one device by its port number and its path: nothing sent", {}, {"-p", "3", "-r", "{dev}", "get"}, 2, "",
+         "q42ctl: {dev} and COM3 are the same device ({dev}); give each device once\n", ""},
         {"no answer", {"--no-answer"}, {"-r", "{dev}", "-t", "300", "get"}, 4, "",
          ": no answer within 300 ms at 57600 baud. Check that the unit is powered and the cable is plugged in, and "
          "that the unit talks at 57600 baud (try -s 9600, or 'q42ctl detect' to find the device and rate a unit "
