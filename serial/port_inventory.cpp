@@ -2,6 +2,7 @@
 #include "port_inventory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
@@ -15,6 +16,22 @@ bool SameDevice(const QString& a, const QString& b, bool windows)
 {
     return a.compare(b, windows ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
 }
+
+#ifndef Q_OS_WIN
+// The USB device's own serial number, as the kernel's sysfs has it, for a tty whose listing gave
+// none: Qt reads udev's database, which a system without udevd (a container, a rescue system) lacks.
+QString SysfsSerialNumber(const QString& device)
+{
+    QDir dir(QFileInfo(QStringLiteral("/sys/class/tty/%1/device").arg(QFileInfo(device).fileName())).canonicalFilePath());
+    for (int up = 0; up < 3 && !dir.path().isEmpty() && dir.path() != QLatin1String("/"); ++up, dir.cdUp()) {
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("idVendor")))) {
+            QFile serial(dir.filePath(QStringLiteral("serial")));
+            return serial.open(QIODevice::ReadOnly) ? QString::fromLatin1(serial.readLine(256)).trimmed() : QString();
+        }
+    }
+    return {};
+}
+#endif
 
 }  // namespace
 
@@ -150,8 +167,14 @@ QList<SerialDeviceInfo> SystemSerialDevices()
         const QString device = port.systemLocation();
         const QString byId = ByIdLinkTo(device);
 #endif
+        QString serialNumber = port.serialNumber();
+#ifndef Q_OS_WIN
+        if (serialNumber.isEmpty()) {
+            serialNumber = SysfsSerialNumber(device);
+        }
+#endif
         devices << SerialDeviceInfo{
-            device, byId, port.description(), port.manufacturer(), port.serialNumber(),
+            device, byId, port.description(), port.manufacturer(), serialNumber,
             port.hasVendorIdentifier() ? std::optional<quint16>(port.vendorIdentifier()) : std::nullopt,
             port.hasProductIdentifier() ? std::optional<quint16>(port.productIdentifier()) : std::nullopt};
     }

@@ -65,6 +65,14 @@ out=/tmp/step.txt
 expect found 0 $? $out "57600" "/dev/ttyUSB0"
 [ "$capture" = 1 ] && snapshot bound
 
+# One adapter by two names (its device and a link to it, or its serial number): refused before
+# anything is sent.
+ln -s /dev/ttyUSB0 /tmp/adapter
+"$bin/q42ctl" -r /dev/ttyUSB0 -r /tmp/adapter get >$out 2>&1
+expect same-adapter 2 $? $out "/dev/ttyUSB0 and /tmp/adapter are the same device (/dev/ttyUSB0)"
+"$bin/q42ctl" -r serial:Q42KERNEL1 -r /dev/ttyUSB0 get >$out 2>&1
+expect same-adapter-by-serial 2 $? $out "serial:Q42KERNEL1 and /dev/ttyUSB0 are the same device"
+
 # The driver unbound: the adapter is on the bus with no serial port.
 echo "$interface" >/sys/bus/usb/drivers/ftdi_sio/unbind
 "$bin/q42ctl" -r /dev/ttyUSB0 doctor --json >$out 2>&1
