@@ -4,7 +4,7 @@ only the suites that cover each file, fastest first, stopping at the first failu
 share the list, each in a copy of its own; a mutant that does not build is stillborn.
 
     scripts/mutate-every.py --mutate ../shared/tools/mutate.py --files cli/unit_exchange.cpp ... \
-        [--lines ui/panel_dlg.cpp:150-400] [--workers 2] [--work /tmp/q42-every]
+        [--lines ui/panel_dlg.cpp:150-400 ui/panel_dlg.cpp:420-440] [--workers 2] [--work /tmp/q42-every]
 
 Prints one line a mutant and, last, the survivors; figures, never a verdict on the tree.
 """
@@ -24,8 +24,9 @@ BUILD_ONLY = [(r"^platform/(finding|linux_findings|usb_adapters|process_table|wi
 SUITES = [
     (r"^platform/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
                     r"WindowsDevices)\."),
+    (r"^cli/(line_reader|commission_)", r"^Commission\."),
     (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
-    (r"^ui/", r"^(PanelWindow|PanelLine)\."),
+    (r"^ui/", r"^(PanelBoxes|PanelWindow|PanelLine)\."),
     (r"^serial/receive", r"^(ReceiveAccumulator|RestingTick|UnitExchange|PanelLine)\."),
     (r"^serial/", r"^(LineEnd|PortNames|OpenErrors|LineSettings|UnitExchange|Q42ctl|PanelWindow|PanelLine)\."),
     (r"^protocol/", r"^(ParseAnswer|InterpretAnswer|ExtractFrame|DecodeHexPairs|Payloads|TextNumber|ReceiveAccumulator)\."),
@@ -52,13 +53,13 @@ def main():
 
     candidates = runpy.run_path(args.mutate)["candidates"]
     src = os.path.abspath(args.src)
-    ranges = {f: (1, 10**9) for f in args.files}
-    for item in args.lines:
+    ranges = {f: [(1, 10**9)] for f in args.files}
+    for item in args.lines:  # a file may be given several times, a span each
         f, span = item.rsplit(":", 1)
         lo, hi = span.split("-")
-        ranges[f] = (int(lo), int(hi))
-    cands = [c for f, (lo, hi) in ranges.items() for c in candidates(os.path.join(src, f), f)
-             if lo <= c[1] + 1 <= hi]
+        ranges.setdefault(f, []).append((int(lo), int(hi)))
+    cands = [c for f, spans in ranges.items() for c in candidates(os.path.join(src, f), f)
+             if any(lo <= c[1] + 1 <= hi for lo, hi in spans)]
     print(f"{len(cands)} mutants", flush=True)
 
     trees = []

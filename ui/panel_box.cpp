@@ -31,7 +31,6 @@ PanelBox FailureBox(const CommError& error, const std::optional<Finding>& cause)
     } else if (cause && cause->thenChoosePort) {
         box.informative += Tr(" Then choose its number in the COM list.");
     }
-    box.informative = box.informative.trimmed();
     return box;
 }
 

@@ -16,6 +16,7 @@
 #include "run_log.h"
 #include "port_inventory.h"
 #include "ports_report.h"
+#include "unit_target.h"
 
 namespace q42::ctl {
 namespace {
@@ -129,6 +130,32 @@ TEST(Ports, ChoosingADevice)
         EXPECT_TRUE(choice.problem.contains(c.problem)) << c.given << ": " << choice.problem.toStdString();
         EXPECT_EQ(choice.problem.isEmpty(), *c.problem == '\0') << c.given;
     }
+}
+
+// What a station keeps to once open: its adapter's own serial number, found by the device's identity
+// however it was named; none where the number is shared or absent. Character devices stand in for
+// adapters, a link for a by-id name.
+TEST(Ports, AStationKnowsItsAdapterByItsOwnSerialNumber)
+{
+    if (kWindowsPortNames) {
+        GTEST_SKIP() << "device numbers are Unix's";
+    }
+    QTemporaryDir dir;
+    const QString link = dir.filePath("usb-FTDI_A50285BI");
+    ASSERT_TRUE(QFile::link("/dev/null", link));
+    const QList<SerialDeviceInfo> present = {Ftdi("/dev/null", "A50285BI"), Ftdi("/dev/zero", "FT0007"),
+                                             Ftdi("/dev/full", "FT0007"), Plain("/dev/random")};
+    const struct {
+        QString device;
+        const char* serial;
+    } cases[] = {{"/dev/null", "A50285BI"}, {link, "A50285BI"}, {"/dev/zero", ""}, {"/dev/random", ""},
+                 {"/dev/urandom", ""}, {dir.filePath("absent"), ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(UniqueSerialNumberOf(c.device, present).toStdString(), c.serial) << c.device.toStdString();
+    }
+    EXPECT_EQ(DeviceIdentity(link), DeviceIdentity("/dev/null"));
+    EXPECT_NE(DeviceIdentity("/dev/zero"), DeviceIdentity("/dev/null"));
+    EXPECT_EQ(DeviceIdentity(dir.filePath("absent")), "");
 }
 
 // An adapter's by-id name is the link that leads to its device, whatever number the device got.

@@ -33,7 +33,11 @@ public:
             return found == nodes.end() ? NodeFacts{} : found->second;
         };
         Write("group", "root:x:0:\ndialout:x:20:\ntech:x:1000:\n");
-        Write("modules.alias", "alias usb:v0403p6001d*dc*dsc*dp*ic*isc*ip*in* ftdi_sio\n"
+        // Lines that name no serial module for an adapter come first: none of them may be taken.
+        Write("modules.alias", "options usb:v1A86p7523d*dc*dsc*dp*ic*isc*ip*in* cp210x\n"
+                               "alias *:v1A86p7523d* pl2303\n"
+                               "alias usb:v1A86p7523d*dc*dsc*dp*ic*isc*ip*in* snd_usb_audio\n"
+                               "alias usb:v0403p6001d*dc*dsc*dp*ic*isc*ip*in* ftdi_sio\n"
                                "alias usb:v1A86p7523d*dc*dsc*dp*ic*isc*ip*in* ch341\n"
                                "alias usb:v1a86p7523d*dc*dsc*dp*ic*isc*ip*in* ch341\n");
     }

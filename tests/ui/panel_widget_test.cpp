@@ -289,6 +289,10 @@ TEST(PanelBoxes, FirstWhatHappenedThenWhatToDoThenThePorts)
         EXPECT_EQ(box.text.toStdString(), row.error.Parts().happened) << row.name;
         EXPECT_EQ(box.informative, row.informative) << row.name;
     }
+    // No answer: what to try, then what the system does, with its way to a port.
+    EXPECT_EQ(NoAnswerBox("COM1 at 57600 baud: the unit did not answer.", "Check the cable.", noDriver).informative,
+              "Check the cable.\n\nThe USB Serial is on the USB bus, but no driver serves it. Load it with sudo modprobe "
+              "ch341. Then choose its number in the COM list.");
     // A line says the same failure whole, as it always did.
     EXPECT_EQ(std::string(CommError(CommErrorKind::NotFound, missing, true).what()),
               "COM2: the device /dev/ttyUSB1 does not exist. Plug in the USB serial adapter or choose another port. "
