@@ -14,6 +14,13 @@ CPanelApp::CPanelApp(int& argc, char** argv)
     setApplicationName(QStringLiteral("q42-panel"));
     setApplicationVersion(QStringLiteral(Q42_VERSION));
     setDesktopFileName(QStringLiteral("q42-panel"));
+#ifdef Q_OS_WIN
+    // Drawn as it always was: Qt 6.8 would pick its Windows 11 style on Windows 11. The style is
+    // the modern Windows style plugin's, shipped beside the program; QT_STYLE_OVERRIDE still rules.
+    if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {
+        setStyle(QStringLiteral("windowsvista"));
+    }
+#endif
 }
 
 int CPanelApp::InitInstance()

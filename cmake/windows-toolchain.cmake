@@ -1,21 +1,31 @@
 # Cross-builds for Windows x86-64 with MinGW-w64 (g++-mingw-w64-x86-64-posix) against a Qt 6 for MinGW.
 # Q42_QT_MINGW (cache or environment variable) names a Qt for MinGW of one's own; otherwise the kit
-# qt6.4.2-mingw-w64.tar.xz is unpacked into build-windows/ from Q42_QT_MINGW_ARCHIVE, or from the
-# shared folder beside this checkout.
+# qt6.8-mingw-w64.tar.xz (Qt 6.8 LTS, whose host tools moc, rcc and uic must be 6.8 too: Debian 13's)
+# is unpacked into build-windows/ from Q42_QT_MINGW_ARCHIVE, or from the shared folder beside this
+# checkout.
 if(NOT Q42_QT_MINGW AND DEFINED ENV{Q42_QT_MINGW})
   set(Q42_QT_MINGW "$ENV{Q42_QT_MINGW}")
 endif()
 if(NOT Q42_QT_MINGW)
   get_filename_component(_q42_source "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
   set(Q42_QT_MINGW "${_q42_source}/build-windows/qt6-mingw")
+  # A kit of another Qt release left there by an earlier build makes way for this one.
+  set(_q42_kit_version "${Q42_QT_MINGW}/lib/cmake/Qt6/Qt6ConfigVersionImpl.cmake")
+  if(EXISTS "${_q42_kit_version}")
+    file(STRINGS "${_q42_kit_version}" _q42_kit_line REGEX "PACKAGE_VERSION \"6\\.8\\.")
+    if(NOT _q42_kit_line)
+      message(STATUS "Removing the Qt kit of another release in ${Q42_QT_MINGW}")
+      file(REMOVE_RECURSE "${Q42_QT_MINGW}")
+    endif()
+  endif()
   if(NOT EXISTS "${Q42_QT_MINGW}/lib/cmake/Qt6/qt.toolchain.cmake")
     set(_q42_archive "$ENV{Q42_QT_MINGW_ARCHIVE}")
-    if(NOT _q42_archive AND EXISTS "${_q42_source}/../shared/qt6-mingw/qt6.4.2-mingw-w64.tar.xz")
-      set(_q42_archive "${_q42_source}/../shared/qt6-mingw/qt6.4.2-mingw-w64.tar.xz")
+    if(NOT _q42_archive AND EXISTS "${_q42_source}/../shared/qt6-mingw/qt6.8-mingw-w64.tar.xz")
+      set(_q42_archive "${_q42_source}/../shared/qt6-mingw/qt6.8-mingw-w64.tar.xz")
     endif()
     if(NOT _q42_archive)
       message(FATAL_ERROR "No Qt for MinGW: set Q42_QT_MINGW to the folder of a Qt 6 built for x86_64-w64-mingw32 "
-                          "(with Widgets and SerialPort), or Q42_QT_MINGW_ARCHIVE to qt6.4.2-mingw-w64.tar.xz.")
+                          "(with Widgets and SerialPort), or Q42_QT_MINGW_ARCHIVE to qt6.8-mingw-w64.tar.xz.")
     endif()
     message(STATUS "Unpacking ${_q42_archive}")
     file(MAKE_DIRECTORY "${_q42_source}/build-windows")

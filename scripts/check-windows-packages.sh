@@ -6,10 +6,13 @@
 # earlier one is refused and changes nothing; a silent uninstall leaves nothing of ours, and a file
 # of the user's in the folder survives. With Q42_SIGN_VERIFY_CA (a PEM certificate), every program
 # and the MSI must carry a valid signature of it.
-#   scripts/check-windows-packages.sh BUILD/q42-panel-V-windows-x64 LATER/q42-panel-V2-windows-x64 FILES
+# The MSI of the version before (EARLIER, the same UpgradeCode as every release) is installed first
+# and upgraded, as a site deploys a release over the last. The Qt DLLs must be of Qt 6.8.
+#   scripts/check-windows-packages.sh BUILD/q42-panel-V-windows-x64 LATER/q42-panel-V2-windows-x64 FILES EARLIER.msi
 # FILES lists the packaged files, one relative path a line.
 set -euo pipefail
-base=$(realpath "$1") later=$(realpath "$2") list=$(realpath "$3")
+base=$(realpath "$1") later=$(realpath "$2") list=$(realpath "$3") earlier=$(realpath "$4")
+earlier_version=${earlier##*/q42-panel-}; earlier_version=${earlier_version%-windows-x64.msi}
 cd "$(dirname "$0")/.."
 version=${base##*/q42-panel-}; version=${version%-windows-x64}
 next=${later##*/q42-panel-}; next=${next%-windows-x64}
@@ -22,7 +25,7 @@ cleanup() {
   rm -rf "$work" || true
 }
 trap cleanup EXIT
-build-ci/bin/q42-unit-sim >"$work/unit" &
+"${Q42_HOST_BIN:-build-ci/bin}/q42-unit-sim" >"$work/unit" &
 sim=$!
 for _ in $(seq 100); do [ -s "$work/unit" ] && break; sleep 0.05; done
 . scripts/lib/wine.sh
@@ -73,15 +76,22 @@ no_menu_entry() { ! menu_entry; }
 fresh_prefix zip
 unzip -q "$base.zip" -d "$work/zip"
 check "q42ctl.exe of the unpacked zip reads the unit" reads_unit "$work/zip/${base##*/}"
+qt_version() { wrestool -x --raw --type=16 "$1" | strings -el | tr '\n' '|' | grep -q '|ProductVersion|6\.8\.'; }
+check "the zip's Qt DLLs are Qt 6.8" qt_version "$work/zip/${base##*/}/Qt6Core.dll"
 check "the zip's programs and the MSI are signed" signed "$work/zip/${base##*/}/q42-panel.exe" \
   "$work/zip/${base##*/}/q42ctl.exe" "$base.msi"
 
 # The MSI, the one installer. Wine's msiexec puts an all-users shortcut in the user's menu: that is
 # Wine's doing.
 fresh_prefix msi
+wine msiexec /i "$earlier" /qn
+wineserver -w
+check "msi: $earlier_version installed first" grep -qF "\"DisplayVersion\"=\"$earlier_version\"" <<<"$(msi_key)"
 wine msiexec /i "$base.msi" /qn
 wineserver -w
+check "msi: $version over $earlier_version leaves one entry" test "$(entries)" = 1
 check "msi: every file installed" all_files_in "$dir"
+check "msi: the installed Qt DLLs are Qt 6.8" qt_version "$dir/Qt6Core.dll"
 check "msi: Start-menu entry" menu_entry
 check "msi: one uninstall entry" test "$(entries)" = 1
 key=$(msi_key)

@@ -41,6 +41,12 @@ exec unshare --mount --pid --fork --propagation private -- bash -euo pipefail -c
   mount -t tmpfs tmpfs "$root/tmp"
   mkdir -p "$root/src"
   mount --bind "$tree" "$root/src"
+  # The kits beside the checkout (../shared), read-only, where the checkout expects them.
+  if [ -d "$tree/../shared" ]; then
+    mkdir -p "$root/shared"
+    mount --bind "$tree/../shared" "$root/shared"
+    mount -o remount,bind,ro "$root/shared"
+  fi
   cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
   exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     LANG=C.UTF-8 CI="${CI:-}" Q42_FUZZ_SECONDS="${Q42_FUZZ_SECONDS:-}" bash -c "cd /src && exec \"\$@\"" bash "$@"

@@ -13,15 +13,20 @@
 # Without either, the packages are built unsigned, and the script says so.
 #   scripts/package-windows.sh [--screenshot]   the latter also renders the unpacked q42-panel.exe
 #                                              under Wine into docs/screenshot-windows.png
-# Installs whatever is missing first (Debian 12).
+# Needs Debian 13's Qt host tools (6.8): run it in the Debian 13 root on Debian 12
+# (scripts/debian13.sh scripts/package-windows.sh, with Q42_HOST_PRESET=ci-debian13 and Q42_HOST_BIN
+# set as scripts/test-windows.sh sets them). Installs whatever is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
-scripts/install-deps.sh --windows
-# The Linux programs the Windows build and its checks use: the icon drawing and the simulated unit.
-cmake --preset ci >/dev/null
-cmake --build --preset ci -j "$(nproc)" --target q42-unit-sim q42-screen-grab q42-icon-export
-cmake --preset windows >/dev/null
+scripts/install-deps.sh --windows --packaging
+# The Linux programs the Windows build and its checks use: the icon drawing, the simulated unit and
+# what gives its pseudo-terminal an adapter's modem lines under Wine.
+host_preset=${Q42_HOST_PRESET:-ci}
+export Q42_HOST_BIN=${Q42_HOST_BIN:-$top/build-ci/bin}
+cmake --preset "$host_preset" >/dev/null
+cmake --build --preset "$host_preset" -j "$(nproc)" --target q42-unit-sim q42-screen-grab q42-icon-export q42-pty-modem-lines
+cmake --preset windows -DQ42_HOST_BIN="$Q42_HOST_BIN" >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target q42-panel q42ctl
 qt=$(sed -n 's/^Q42_QT_MINGW:PATH=//p' build-windows/CMakeCache.txt)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
@@ -34,7 +39,7 @@ x86_64-w64-mingw32-strip "$stage"/*.exe
 . scripts/lib/sign.sh
 sign_files "$stage"/*.exe
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
-cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
+cp "$qt/plugins/styles/qmodernwindowsstyle.dll" "$stage/styles/"
 
 # The DLLs the programs and plugins import, and theirs in turn, from the kit and the MinGW runtime.
 imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'; }
@@ -50,7 +55,18 @@ while [ ${#todo[@]} -gt 0 ]; do
   done
 done
 
-cp -r "$qt/LICENSES/"* "$stage/licenses/"
+if [ -d "$qt/LICENSES" ]; then
+  cp -r "$qt/LICENSES/"* "$stage/licenses/"
+else
+  # The Qt 6.8 kit carries no licence folder: the licence texts as Debian ships them, and the
+  # copyright of the Debian sources the kit was built from (Qt is used under the LGPL-3.0).
+  mkdir -p "$stage/licenses/qt"
+  for text in LGPL-3:LGPL-3.0-only GPL-2:GPL-2.0-only GPL-3:GPL-3.0-only; do
+    cp "/usr/share/common-licenses/${text%%:*}" "$stage/licenses/qt/${text#*:}.txt"
+  done
+  cp /usr/share/doc/libqt6core6*/copyright "$stage/licenses/qt/qtbase-copyright.txt"
+  cp /usr/share/doc/libqt6serialport6*/copyright "$stage/licenses/qt/qtserialport-copyright.txt"
+fi
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/mingw-w64-gcc-runtime.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64-winpthreads.txt"
 sed "s/@VERSION@/$version/" packaging/windows/readme.txt | sed 's/$/\r/' >"$stage/README.txt"
@@ -80,11 +96,14 @@ echo "build/$name.msi: $(du -k "build/$name.msi" | cut -f1) KiB"
 if [ "${1:-}" != "--no-check" ]; then
   next=$(echo "$version" | awk -F. '{printf "%d.%d.%d", $1, $2, $3 + 1}')
   msi "$next" "$lists/q42-panel-$next-windows-x64"
-  scripts/check-windows-packages.sh "build/$name" "$lists/q42-panel-$next-windows-x64" "$lists/files.txt"
+  # The release sites have installed: 1.0.0, the MSI of the same UpgradeCode, to be upgraded.
+  msi 1.0.0 "$lists/q42-panel-1.0.0-windows-x64"
+  scripts/check-windows-packages.sh "build/$name" "$lists/q42-panel-$next-windows-x64" "$lists/files.txt" \
+    "$lists/q42-panel-1.0.0-windows-x64.msi"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
   check=$(mktemp -d)
   unzip -q "build/$name.zip" -d "$check"
-  Q42_HOST_BIN=$top/build-ci/bin scripts/screenshot.sh --windows "$check/$name" docs/screenshot-windows.png
+  scripts/screenshot.sh --windows "$check/$name" docs/screenshot-windows.png
   rm -rf "$check"
 fi

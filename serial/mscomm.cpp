@@ -3,6 +3,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "comm_error.h"
 #include "open_error.h"
 #include "port_inventory.h"
@@ -23,6 +27,21 @@ bool MayAccess(const QString& device)
 {
     const QFileInfo file(device);
     return file.exists() && file.isReadable() && file.isWritable();
+}
+
+// Empties both directions of a port just opened. On Windows, QSerialPort::clear() purges with the
+// abort flags, which cancel the wait for data Qt keeps pending from the open; the cancelled wait
+// then comes back as a resource error, the same as a pulled adapter (Windows does so, and Wine 10).
+// The buffers are emptied there without cancelling anything.
+void DropStaleBytes(QSerialPort& port)
+{
+#ifdef Q_OS_WIN
+    ::PurgeComm(reinterpret_cast<HANDLE>(port.handle()), PURGE_RXCLEAR | PURGE_TXCLEAR);
+#else
+    port.clear(QSerialPort::AllDirections);
+#endif
+    // What Qt itself read before the purge.
+    port.readAll();
 }
 
 }  // namespace
@@ -85,10 +104,7 @@ void CMSComm::PortOpen(bool open)
         throwOpenError(m_port.error());
     }
     // Bytes the device held before we opened it are not an answer to anything we sent.
-    m_port.clear(QSerialPort::AllDirections);
-    // One read arms the driver's receive notification (Wine's serial layer waits for it); on an
-    // empty port it returns nothing, and the bytes it could see were just cleared anyway.
-    m_port.readAll();
+    DropStaleBytes(m_port);
     if (m_port.isOpen()) {  // a line that ended at once is closed already, and said so
         m_lineEnd.Watch(m_port.handle());
     }
@@ -179,9 +195,29 @@ void CMSComm::handleError(QSerialPort::SerialPortError error)
     if (!m_port.isOpen() || !MeansDeviceLost(error)) {
         return;
     }
+    if (kWindowsPortNames && error == QSerialPort::ResourceError && reopenAfterAbort()) {
+        return;
+    }
     // The handle's own word first, so a hang-up reads the same whatever Qt made of it.
     const QString seen = LineEndReason(m_port.handle());
     loseDevice(seen.isEmpty() ? m_port.errorString() : seen);
+}
+
+bool CMSComm::reopenAfterAbort()
+{
+    // Qt takes ERROR_OPERATION_ABORTED for a lost device and stops reading after it; only a device
+    // that no longer opens is gone. Bytes on their way meanwhile are the exchange's to ask again.
+    if (m_lastReopen.isValid() && m_lastReopen.elapsed() < 1000) {
+        return false;
+    }
+    m_lastReopen.start();
+    const QString why = m_port.errorString();
+    m_port.close();
+    if (m_port.open(QIODevice::ReadWrite)) {
+        return true;
+    }
+    reportLost(why);
+    return true;
 }
 
 void CMSComm::loseDevice(const QString& why)
@@ -190,11 +226,16 @@ void CMSComm::loseDevice(const QString& why)
         return;
     }
     // Close at the first sign: a hung-up device otherwise reports read errors in a tight loop.
+    m_lineEnd.Stop();
+    m_port.close();
+    reportLost(why);
+}
+
+void CMSComm::reportLost(const QString& why)
+{
     m_eventDescription = QStringLiteral("%1: the device %2 went away (%3). Check the cable or plug the adapter "
                                         "back in, then start again.")
                              .arg(PortLabel(), m_deviceName, why);
-    m_lineEnd.Stop();
-    m_port.close();
     raise(comEvDeviceLost);
 }
 

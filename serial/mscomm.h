@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QString>
 
@@ -70,6 +71,11 @@ private:
     void handleError(QSerialPort::SerialPortError error);
     // Closes the port at once and raises comEvDeviceLost; why says what was seen.
     void loseDevice(const QString& why);
+    // Windows: an operation the system ended as aborted while the device is still there. Reopens the
+    // port, at most once a second; false when it does not open (the adapter is gone) or aborts again.
+    bool reopenAfterAbort();
+    // The port is closed: says why and raises comEvDeviceLost.
+    void reportLost(const QString& why);
     void raise(int commEvent);
     [[noreturn]] void throwOpenError(QSerialPort::SerialPortError error) const;
 
@@ -83,6 +89,7 @@ private:
     QString m_deviceName;
     QString m_eventDescription;
     Tap m_tap;
+    QElapsedTimer m_lastReopen;
 };
 
 // An error of an open port after which it cannot be used again: the cable was pulled, the adapter

@@ -1,12 +1,16 @@
 # Shared by the scripts that run the Windows programs under Wine: a private prefix, and COM ports
 # mapped to pseudo-terminals. Source it.
 #   WINE_PREFIX_DIR   the prefix folder (default: build-windows/wine-prefix of this checkout)
+#   Q42_HOST_BIN      the Linux build's programs (default: build-ci/bin of this checkout)
 
 wine_env() {
-  local top
+  local top shim
   top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
   export WINEPREFIX=${WINE_PREFIX_DIR:-$top/build-windows/wine-prefix}
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  # The simulated unit's pseudo-terminal shows Wine an adapter's modem lines (Wine 10 needs them).
+  shim=${Q42_HOST_BIN:-$top/build-ci/bin}/libq42-pty-modem-lines.so
+  [ ! -f "$shim" ] || export LD_PRELOAD=$shim
   mkdir -p "$WINEPREFIX"
   # A new prefix takes some seconds to set up; later starts are quick.
   [ -f "$WINEPREFIX/system.reg" ] || { wine wineboot --init >/dev/null 2>&1; wineserver -w; }

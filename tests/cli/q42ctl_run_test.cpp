@@ -67,7 +67,7 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
          "", "21"},
         {"port number 3 reaches the device Q42_COM3 names", {}, {"-p", "3", "get", "l9_att_dl"}, 0, "L9 ATT_DL=10\n", "", "21"},
         {"port number 8, through Q42_COM8", {}, {"--port", "8", "get", "l9_att_ul"}, 0, "L9 ATT_UL=10\n", "", "21"},
-        {"version", {}, {"--version"}, 0, "q42ctl 1.0.0\n", "", ""},
+        {"version", {}, {"--version"}, 0, "q42ctl 1.1.0\n", "", ""},
         {"get named, JSON", {}, {"get", "--json", "sleep_mode", "iso_time", "ISO_TIME_minutes", "-r", "{dev}"}, 0,
          "{\n    \"ISO TIME\": 2,\n    \"ISO TIME MINUTES\": 120,\n    \"Sleep Mode\": \"OFF\"\n}\n", "", "21"},
         {"set, save, verify", {}, {"-r", "{dev}", "set", "l9_att_dl=20", "ISO_TIME_MINUTES=150", "--save", "--verify"},
@@ -435,7 +435,7 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
     EXPECT_EQ(a["values"].toObject()["ISO TIME"].toInt(), 2) << "the values read before the set";
     a.remove("time");
     a.remove("values");
-    EXPECT_EQ(a, (QJsonObject{{"version", "1.0.0"}, {"command", "set"}, {"device", first.Device()}, {"unit", "A-0001"},
+    EXPECT_EQ(a, (QJsonObject{{"version", "1.1.0"}, {"command", "set"}, {"device", first.Device()}, {"unit", "A-0001"},
                               {"baud", 57600}, {"status", 0}, {"saved", true},
                               {"changes", QJsonArray{QJsonObject{{"name", "ISO TIME MINUTES"}, {"old", 120}, {"new", 150}},
                                                      QJsonObject{{"name", "L9 ATT_DL"}, {"old", 10}, {"new", 20}}}}}));
@@ -586,7 +586,7 @@ TEST(Q42ctl, DoctorNamesTheUnitAndWhatKeepsAPortShut)
     qunsetenv("Q42_COM3");
     EXPECT_EQ(found.exitCode, 0) << found.out.toStdString();
     const QJsonObject report = QJsonDocument::fromJson(found.out.toUtf8()).object();
-    EXPECT_TRUE(report["system"].toString().startsWith("q42ctl 1.0.0 on ")) << found.out.toStdString();
+    EXPECT_TRUE(report["system"].toString().startsWith("q42ctl 1.1.0 on ")) << found.out.toStdString();
     QStringList answered;
     for (const QJsonValue& on : report["answered"].toArray()) {
         answered << QStringLiteral("%1 %2 %3").arg(on["device"].toString()).arg(on["baud"].toInt()).arg(on["port"].toInt());

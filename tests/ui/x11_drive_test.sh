@@ -57,6 +57,14 @@ close_box() {  # the box is the newest VARNEK-Q42 window; Enter presses its OK
 answered() { sleep 0.4; close_box; focus_main; }   # the answer's box, closed with its OK
 
 focus_main
+if [ -n "${WINEPREFIX:-}" ]; then
+  # Wine 10 never shows the first list the Windows Vista style opens in a run (on Windows it does):
+  # the baud list is opened and closed once, so that the COM list's step below is the one tested.
+  x11_click_du 100 7 6 12
+  sleep 0.5
+  xdotool key Escape
+  sleep 0.3
+fi
 x11_click_du 77 241 40 14                  # Search before Start
 close_box
 ! grep -q '^q42-unit-sim: got' "$X11_WORK/unit.log" || fail "a refused Search sent something"
@@ -80,7 +88,7 @@ x11_click_du 115 25 50 14                  # Stop
 x11_click_du 59 25 48 12
 xdotool key ctrl+a type 1
 xdotool key alt+Down                       # 12 chosen in the opened list
-sleep 0.3
+sleep 1
 xdotool type 12
 xdotool key Return
 x11_click_du 115 7 50 14                   # Start

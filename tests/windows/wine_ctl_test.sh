@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # q42ctl.exe under Wine against the simulated unit on COM1 and COM12: get, a port above 9 named in
-# lower case, set with save and verify, save by port number, and a missing port's text; checks which
-# frames the unit received. Then two runs at once, on COM1 and on a second unit on COM2, appending to
+# lower case, set with save and verify, save by port number, a missing port's text and an adapter
+# pulled mid-answer; checks which frames the unit received. Then two runs at once, on COM1 and on a second unit on COM2, appending to
 # one --log: each line whole.
 set -euo pipefail
 exe=${1:?usage: wine_ctl_test.sh Q42CTL_EXE UNIT_SIM}
@@ -35,6 +35,22 @@ set -e
 commands=$(sed -n 's/^q42-unit-sim: got :FF\(..\).*/\1/p' "$work/unit.log" | tr '\n' ' ')
 [ "$commands" = "21 21 21 23 06 21 06 " ] || fail "the unit got: $commands"
 
+# The adapter pulled while q42ctl waits for an answer (the unit's pseudo-terminal closed): gone,
+# not mistaken for an operation the system aborted, and said so.
+"$sim" --no-answer >"$work/unit3.out" 2>/dev/null &
+pulled=$!
+sims+=($pulled)
+for _ in $(seq 100); do [ -s "$work/unit3.out" ] && break; sleep 0.05; done
+wine_map_com 3 "$(head -n1 "$work/unit3.out")"
+(sleep 3; kill "$pulled") &
+set +e
+"$top/scripts/wine-run.sh" "$exe" -r COM3 -t 8000 --log "Z:$work/pulled.jsonl" get >/dev/null 2>"$work/pulled.err"
+rc=$?
+set -e
+err=$(tr -d '\r' <"$work/pulled.err")
+[ "$rc" = 4 ] && [[ $err == "COM3: the device COM3 went away"* ]] && grep -q '"status": *4' "$work/pulled.jsonl" ||
+  fail "the pulled COM3 gave $rc: $err"
+
 # doctor: the device manager's adapters read (or said unread), the unit found on COM1, in the
 # window's terms; only the query goes out.
 json=$(ctl -r COM1 doctor --json) || fail "doctor: $json"
@@ -42,7 +58,7 @@ python3 - "$json" <<'PY' || fail "doctor printed: $json"
 import json, sys
 report = json.loads(sys.argv[1])
 assert [(a["device"], a["baud"], a["port"]) for a in report["answered"]] == [("COM1", 57600, 1)], report["answered"]
-assert report["system"].startswith("q42ctl 1.0.0 on Windows"), report["system"]
+assert report["system"].startswith("q42ctl 1.1.0 on Windows"), report["system"]
 kinds = [f["kind"] for f in report["findings"]]
 assert "unit-answered" in kinds and all(k in ("unit-answered", "not-visible", "device-problem") for k in kinds), kinds
 print("doctor under Wine:", kinds)
