@@ -205,7 +205,7 @@ TEST(Commission, StationsSideBySideAndAnAdapterPulledAndPluggedBack)
     back.Control("unit 3");
     QFile::remove(link);
     ASSERT_TRUE(QFile::link(back.Device(), link));
-    ASSERT_TRUE(ctl.Saw(link + ": the adapter is there")) << ctl.err.toStdString();
+    ASSERT_TRUE(ctl.Saw(link + ": the adapter is there\n")) << ctl.err.toStdString();
     other.Control("unit 4");
     EXPECT_EQ(ctl.Finish(), 0) << ctl.err.toStdString();
     EXPECT_TRUE(ctl.out.contains("PASS  " + link + "  id=-  changes: L9 ATT_DL: 13 -> 20  not saved (--no-save)\n"))
