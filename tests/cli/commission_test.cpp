@@ -232,6 +232,18 @@ TEST(Commission, EndsAtCtrlCAndAtTheEndOfInput)
         Ctl ctl({"-r", sim.Device(), "-t", "200", "commission", "--from", golden, "--no-backup", "--ask-unit-id"});
         ASSERT_TRUE(ctl.Saw("waiting for a unit on ")) << ctl.err.toStdString();
         if (interrupt) {
+            // A flood of lines with no unit to name (`yes |`): a reader that took every line would
+            // empty the pipe at once; one that stops at 64 unread lines leaves most of it unwritten.
+            QByteArray flood;
+            for (int i = 0; i < 100000; ++i) {
+                flood += "y\n";
+            }
+            ctl.process.write(flood);
+            EXPECT_FALSE(WaitFor([&] {
+                ctl.process.waitForBytesWritten(10);
+                return ctl.process.bytesToWrite() == 0;
+            }, std::chrono::seconds(2)))
+                << "every line was read";
             ::kill(static_cast<pid_t>(ctl.process.processId()), SIGINT);
             ASSERT_TRUE(ctl.Saw("q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n"));
         } else {
