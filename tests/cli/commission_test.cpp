@@ -249,14 +249,16 @@ TEST(Commission, EndsAtCtrlCAndAtTheEndOfInput)
         } else {
             sim.Control("unit 6");
             ASSERT_TRUE(ctl.Saw(": a unit answered; its id (Enter for none): "));
-            // A scanner gone wrong: a line over the bound is refused by name and the id asked again.
-            ctl.process.write(QByteArray(2000, 'x') + "\nB-7");
+            // A scanner gone wrong: a line over the bound is refused by name and the id asked again;
+            // one of exactly the bound is an id.
+            ctl.process.write(QByteArray(1025, 'x') + "\n" + QByteArray(1024 - 3, 'y') + "B-7");
             ctl.process.closeWriteChannel();
         }
         EXPECT_EQ(ctl.Finish(), 0) << ctl.err.toStdString();
         EXPECT_TRUE(ctl.err.endsWith(interrupt ? "q42ctl: 0 units: 0 passed, 0 failed\n" : "q42ctl: 1 unit: 1 passed, 0 failed\n"))
             << ctl.err.toStdString();
-        EXPECT_EQ(ctl.out.startsWith("PASS  " + sim.Device() + "  id=B-7  "), !interrupt) << ctl.out.toStdString();
+        EXPECT_EQ(ctl.out.startsWith("PASS  " + sim.Device() + "  id=" + QString(1024 - 3, 'y') + "B-7  "), !interrupt)
+            << ctl.out.toStdString();
         EXPECT_EQ(ctl.err.contains(": an id of more than 1024 bytes was not taken; give the unit's id again\n"), !interrupt)
             << ctl.err.toStdString();
         sim.Control("silent");
