@@ -24,7 +24,7 @@ BUILD_ONLY = [(r"^platform/(finding|linux_findings|usb_adapters|process_table|wi
 SUITES = [
     (r"^platform/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
                     r"WindowsDevices)\."),
-    (r"^cli/(line_reader|commission_)", r"^Commission\."),
+    (r"^cli/(line_reader|commission_)", r"^(Commission|Q42ctl)\."),
     (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
     (r"^ui/", r"^(PanelBoxes|PanelWindow|PanelLine)\."),
     (r"^serial/receive", r"^(ReceiveAccumulator|RestingTick|UnitExchange|PanelLine)\."),
