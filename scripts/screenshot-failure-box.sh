@@ -41,13 +41,7 @@ X11_SCALE=$scale
 X11_BASE_Y=$(((h / scale * 8 + 138) / 277))
 x11_origin "$win"
 x11_click_du 115 7 50 14    # Start
-box=
-for _ in $(seq 100); do
-  box=$(xdotool search --onlyvisible --name '^VARNEK-Q42$' | grep -vx "$win" | head -n1 || true)
-  [ -n "$box" ] && break
-  sleep 0.05
-done
-[ -n "$box" ] || { echo "no box came after Start" >&2; exit 1; }
+box=$(x11_box_of "$win") || { echo "no box came after Start" >&2; exit 1; }
 sleep 0.5
 xdotool mousemove 0 0
 "$grab" "$out" "$box"

@@ -34,13 +34,9 @@ X11_BASE_Y=$(((h * 8 + 138) / 277))   # 12 here; Wine's GDI reads the dialog fon
 x11_origin "$win"
 x11_click_du 115 7 50 14    # Start
 x11_click_du 77 241 40 14   # Search
-box=
-for _ in $(seq 60); do
-  box=$(xdotool search --onlyvisible --name '^VARNEK-Q42$' | grep -vx "$win" | head -n1 || true)
-  [ -n "$box" ] && break
-  sleep 0.05
-done
-[ -n "$box" ] && xdotool windowfocus --sync "$box" key Return   # close "Search Success!"
+if box=$(x11_box_of "$win"); then
+  xdotool windowfocus --sync "$box" key Return   # close "Search Success!"
+fi
 for _ in $(seq 60); do
   [ "$(xdotool search --onlyvisible --name '^VARNEK-Q42$' | wc -l)" -le 1 ] && break
   sleep 0.05

@@ -51,6 +51,18 @@ x11_window() {
   return 1
 }
 
+# Prints the id of a box the window opened (another shown window of the same title), waiting up to
+# 5 s; fails when none comes.
+x11_box_of() {
+  local box
+  for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^VARNEK-Q42$' 2>/dev/null | grep -vx "$1" | head -n1 || true)
+    [ -n "$box" ] && { echo "$box"; return 0; }
+    sleep 0.05
+  done
+  return 1
+}
+
 # Sets X11_OX and X11_OY to the window's top-left corner on the screen.
 x11_origin() {
   read -r X11_OX X11_OY < <(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
