@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSysInfo>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -22,6 +21,7 @@
 #include "line_trace.h"
 #include "shell_words.h"
 #include "stop_signals.h"
+#include "system_line.h"
 #include "unit_exchange.h"
 #include "whole_file.h"
 
@@ -37,6 +37,24 @@ void OnStopSignal(int signal)
     g_stopSignal = signal;
 }
 #endif
+
+// A prompt on standard error, its answer from standard input; nothing when the input ended.
+std::optional<QString> AskOnTerminal(const QString& prompt)
+{
+    std::fputs(qPrintable(prompt), stderr);
+    std::fflush(stderr);
+    char line[512];
+    if (g_stopSignal != 0 || std::fgets(line, sizeof line, stdin) == nullptr || g_stopSignal != 0) {
+        std::fputc('\n', stderr);
+        return std::nullopt;
+    }
+#ifndef _WIN32
+    if (::isatty(STDIN_FILENO) == 0) {
+        std::fputc('\n', stderr);  // an answer from a pipe is not echoed: the next line starts afresh
+    }
+#endif
+    return QString::fromLocal8Bit(line).trimmed();
+}
 
 struct StepRecord {
     QString name;
@@ -55,9 +73,8 @@ struct Ran {
 
 class Acceptance {
 public:
-    Acceptance(const AcceptanceSetup& setup, const AskLine& ask)
+    explicit Acceptance(const AcceptanceSetup& setup)
         : m_setup(setup)
-        , m_ask(ask)
     {
     }
 
@@ -66,7 +83,7 @@ public:
 private:
     Ran q42ctl(const QStringList& args)
     {
-        QStringList all = m_target;
+        QStringList all = targetWords();
         all << QStringLiteral("-t") << QString::number(m_setup.timeoutMs) << QStringLiteral("--trace") << args;
         QProcess process;
         process.start(m_setup.program, all);
@@ -136,23 +153,31 @@ private:
     ExitStatus finish(const QString& note = {});
 
     const AcceptanceSetup m_setup;
-    const AskLine m_ask;
-    QStringList m_target;  // -r DEVICE -s BAUD once doctor found the unit
+    // The unit as given, until doctor finds it: then -r DEVICE -s BAUD.
+    QStringList targetWords() const;
+
     QList<StepRecord> m_steps;
-    QString m_device;
-    qint32 m_baud = 57600;
+    QString m_device;  // where doctor found the unit, at this rate
+    qint32 m_baud = 0;
     QString m_firstValues;  // beside the report, once read
     bool m_setSent = false;  // the unit may hold the test's values until they are put back
     QStringList m_notes;     // what the technician must do after the run
 };
 
-bool Acceptance::doctor()
+QStringList Acceptance::targetWords() const
 {
+    if (!m_device.isEmpty()) {
+        return {QStringLiteral("-r"), m_device, QStringLiteral("-s"), QString::number(m_baud)};
+    }
     QStringList given;
     for (const Target& target : m_setup.targets) {
         given << TargetWords(target);
     }
-    m_target = given;
+    return given;
+}
+
+bool Acceptance::doctor()
+{
     const Ran ran = q42ctl({QStringLiteral("doctor"), QStringLiteral("--json")});
     const QJsonArray answered = QJsonDocument::fromJson(ran.out.toUtf8()).object()[QStringLiteral("answered")].toArray();
     if (answered.isEmpty()) {
@@ -160,10 +185,8 @@ bool Acceptance::doctor()
                       QStringLiteral("no unit answered; the findings are in the report (q42ctl doctor shows them)"));
     }
     m_device = answered.first()[QStringLiteral("device")].toString();
-    const int baud = answered.first()[QStringLiteral("baud")].toInt();
-    m_baud = baud;
-    m_target = {QStringLiteral("-r"), m_device, QStringLiteral("-s"), QString::number(baud)};
-    return record(QStringLiteral("doctor"), ran, true, QStringLiteral("a unit answered on %1 at %2 baud").arg(m_device).arg(baud));
+    m_baud = answered.first()[QStringLiteral("baud")].toInt();
+    return record(QStringLiteral("doctor"), ran, true, QStringLiteral("a unit answered on %1 at %2 baud").arg(m_device).arg(m_baud));
 }
 
 // Polls the unit with the read-only query until the line is lost, as the cable is pulled.
@@ -225,7 +248,7 @@ ExitStatus Acceptance::Run()
         return finish(QStringLiteral("the unit's first values could not be kept (%1), so nothing was written").arg(problem));
     }
     std::fprintf(stderr, "acceptance: the unit's first values are kept in %s\n", qPrintable(m_firstValues));
-    const auto change = m_ask(QStringLiteral(
+    const auto change = AskOnTerminal(QStringLiteral(
         "Type one value to change for the test as NAME=VALUE (for example L9_ATT_DL=11), or press Enter to write the "
         "unit's own values back unchanged: "));
     if (!change) {
@@ -240,7 +263,7 @@ ExitStatus Acceptance::Run()
         return finish();
     }
     const QJsonObject written = Values(q42ctl({QStringLiteral("get"), QStringLiteral("--json")}));
-    if (!m_ask(QStringLiteral("Switch the unit off, then on again; when it is up, press Enter: "))) {
+    if (!AskOnTerminal(QStringLiteral("Switch the unit off, then on again; when it is up, press Enter: "))) {
         return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the power cycle"));
     }
     const Ran after = q42ctl({QStringLiteral("get"), QStringLiteral("--json")});
@@ -253,12 +276,12 @@ ExitStatus Acceptance::Run()
     const bool kept = after.exitCode == 0 && !written.isEmpty() && lost.isEmpty();
     record(QStringLiteral("values after the power cycle"), after, kept,
            kept ? QStringLiteral("every value as saved") : QStringLiteral("not as saved: ") + lost.join(QStringLiteral(", ")));
-    if (!m_ask(QStringLiteral("Next the cable: press Enter, then pull the USB cable out of the laptop within %1 s: ")
+    if (!AskOnTerminal(QStringLiteral("Next the cable: press Enter, then pull the USB cable out of the laptop within %1 s: ")
                    .arg(m_setup.pullWaitMs / 1000))) {
         return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the cable step"));
     }
     pullCable();
-    if (!m_ask(QStringLiteral("Plug the cable back in; when it is in, press Enter to put the unit's first values back: "))) {
+    if (!AskOnTerminal(QStringLiteral("Plug the cable back in; when it is in, press Enter to put the unit's first values back: "))) {
         return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the cable was back"));
     }
     putBack();
@@ -297,10 +320,8 @@ ExitStatus Acceptance::finish(const QString& note)
     if (m_setSent) {  // a run stopped after the set: the unit is not left holding the test's values
         putBack();
     }
-    QString text = QStringLiteral("q42ctl acceptance run, %1\nq42ctl %2 on %3, %4 %5, %6\n")
-                       .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate), QStringLiteral(Q42_VERSION),
-                            QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
-                            QSysInfo::currentCpuArchitecture());
+    QString text = QStringLiteral("q42ctl acceptance run, %1\n%2\n")
+                       .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate), SystemLine());
     ExitStatus status = ExitStatus::Done;
     int passed = 0;
     for (const StepRecord& step : m_steps) {
@@ -333,31 +354,14 @@ ExitStatus Acceptance::finish(const QString& note)
 
 }  // namespace
 
-std::optional<QString> AskOnTerminal(const QString& prompt)
-{
-    std::fputs(qPrintable(prompt), stderr);
-    std::fflush(stderr);
-    char line[512];
-    if (g_stopSignal != 0 || std::fgets(line, sizeof line, stdin) == nullptr || g_stopSignal != 0) {
-        std::fputc('\n', stderr);
-        return std::nullopt;
-    }
-#ifndef _WIN32
-    if (::isatty(STDIN_FILENO) == 0) {
-        std::fputc('\n', stderr);  // an answer from a pipe is not echoed: the next line starts afresh
-    }
-#endif
-    return QString::fromLocal8Bit(line).trimmed();
-}
-
-ExitStatus RunAcceptance(const AcceptanceSetup& setup, const AskLine& ask)
+ExitStatus RunAcceptance(const AcceptanceSetup& setup)
 {
     // Ctrl-C, SIGTERM or SIGHUP at a prompt end the wait for its answer, and the run goes on to put
     // the unit's first values back before it ends.
 #ifndef _WIN32
     TakeStopSignals(OnStopSignal, false);
 #endif
-    Acceptance run(setup, ask);
+    Acceptance run(setup);
     return run.Run();
 }
 

@@ -8,7 +8,7 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
+#include <optional>
 
 #include "exit_status.h"
 #include "unit_target.h"
@@ -23,13 +23,8 @@ struct AcceptanceSetup {
     int pullWaitMs = 30000;  // how long the cable step waits for the cable to be pulled
 };
 
-// A prompt on standard error, its answer from standard input; nothing when the input ended.
-using AskLine = std::function<std::optional<QString>(const QString& prompt)>;
-
-// 0 when every step passed; else the status of the first step that failed.
-ExitStatus RunAcceptance(const AcceptanceSetup& setup, const AskLine& ask);
-
-// Reads the answer from standard input.
-std::optional<QString> AskOnTerminal(const QString& prompt);
+// 0 when every step passed; else the status of the first step that failed. Each prompt goes to
+// standard error, its answer comes from standard input.
+ExitStatus RunAcceptance(const AcceptanceSetup& setup);
 
 }  // namespace q42::ctl

@@ -3,188 +3,262 @@
 
 #include <QCommandLineParser>
 
-#include <algorithm>
-
+#include "ctl_table.h"
 #include "device_choice.h"
 #include "port_names.h"
-#include "values_file.h"
 
 namespace q42::ctl {
 
 namespace {
 
-// A whole number within low..high, or nothing.
-std::optional<int> WholeNumber(const QString& text, int low, int high)
+QString Name(const OptionRow& row)
+{
+    return QLatin1String(row.longName);
+}
+
+// --name, with its value's name when it takes one: "--backup-dir DIR".
+QString Spelled(const OptionRow& row)
+{
+    QString text = QStringLiteral("--") + Name(row);
+    return *row.valueName != '\0' ? text + QLatin1Char(' ') + QLatin1String(row.valueName) : text;
+}
+
+bool IsTargets(const OptionRow& row)
+{
+    return std::holds_alternative<QList<Target> CtlRequest::*>(row.field);
+}
+
+// Whether the option bound to field was given.
+bool Given(const QCommandLineParser& parser, const OptionField& field)
+{
+    for (const OptionRow& row : Options()) {
+        if (row.field == field && parser.isSet(Name(row))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsNumber(const OptionRow& row)
+{
+    return std::holds_alternative<int CtlRequest::*>(row.field) ||
+           std::holds_alternative<std::optional<qint32> CtlRequest::*>(row.field);
+}
+
+// A whole number the row's range takes, or nothing.
+std::optional<int> NumberIn(const NumberRange& range, const QString& text)
 {
     bool ok;  // toInt sets it
     const int value = text.toInt(&ok);
-    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+    if (!ok || value < range.low || value > range.high) {
+        return std::nullopt;
+    }
+    return range.endsOnly && value != range.low && value != range.high ? std::nullopt : std::optional<int>(value);
+}
+
+QString Refusal(const OptionRow& row, const QString& text)
+{
+    return QString::fromUtf8(row.range.refusal).arg(text).arg(row.range.low).arg(row.range.high);
+}
+
+// An empty file or folder name is a script's unset variable far more often than a choice: taken
+// as "none", it would drop a backup or a log without a word.
+QString EmptyNameGiven(const QCommandLineParser& parser)
+{
+    for (const OptionRow& row : Options()) {
+        const QString kind = QLatin1String(row.valueName);
+        const bool names = kind == QLatin1String("FILE") || kind == QLatin1String("DIR") || kind == QLatin1String("REPORT");
+        if (names && parser.isSet(Name(row)) && parser.value(Name(row)).isEmpty()) {
+            return QStringLiteral("--%1 was given an empty %2 name; nothing was sent (in a script: is its variable set?)")
+                .arg(Name(row), kind == QLatin1String("DIR") ? QStringLiteral("folder") : QStringLiteral("file"));
+        }
+    }
+    return {};
+}
+
+// Puts each given option of the rows chosen into its field; a number outside its range is refused.
+template <typename Chosen>
+QString Bind(const QCommandLineParser& parser, CtlRequest& request, Chosen chosen)
+{
+    for (const OptionRow& row : Options()) {
+        const bool given = parser.isSet(Name(row));
+        if (!chosen(row) || IsTargets(row) || (!given && *row.defaultValue == '\0')) {
+            continue;
+        }
+        const QString value = parser.value(Name(row));
+        if (IsNumber(row)) {
+            const auto number = NumberIn(row.range, value);
+            if (!number) {
+                return Refusal(row, value);
+            }
+            if (const auto* field = std::get_if<int CtlRequest::*>(&row.field)) {
+                request.*(*field) = *number;
+            } else {
+                request.*std::get<std::optional<qint32> CtlRequest::*>(row.field) = *number;
+            }
+        } else if (const auto* flag = std::get_if<bool CtlRequest::*>(&row.field)) {
+            request.*(*flag) = true;
+        } else if (const auto* either = std::get_if<std::optional<bool> CtlRequest::*>(&row.field)) {
+            request.*(*either) = row.switchValue;
+        } else if (const auto* text = std::get_if<QString CtlRequest::*>(&row.field)) {
+            request.*(*text) = value;
+        } else if (const auto* maybe = std::get_if<std::optional<QString> CtlRequest::*>(&row.field)) {
+            request.*(*maybe) = value;  // a switch's value is empty: none
+        }
+    }
+    return {};
 }
 
 QString ReadTargets(const QCommandLineParser& parser, CtlRequest& request)
 {
-    for (const QString& device : parser.values(QStringLiteral("device"))) {
-        if (device.isEmpty()) {
-            return QStringLiteral("-r needs a device path");
+    for (const OptionRow& row : Options()) {
+        if (!IsTargets(row)) {
+            continue;
         }
-        if (device == QLatin1String(kSerialPrefix)) {
-            return QStringLiteral("-r serial: needs the adapter's serial number, as 'q42ctl ports' shows it");
+        for (const QString& text : parser.values(Name(row))) {
+            if (row.range.refusal != nullptr) {
+                const auto n = ParsePortNumber(text);
+                if (!n) {
+                    return Refusal(row, text);
+                }
+                request.targets.append({QString(), *n});
+            } else if (text.isEmpty()) {
+                return QStringLiteral("-r needs a device path");
+            } else if (text == QLatin1String(kSerialPrefix)) {
+                return QStringLiteral("-r serial: needs the adapter's serial number, as 'q42ctl ports' shows it");
+            } else {
+                request.targets.append(Target{text});
+            }
         }
-        request.targets.append(Target{device});
-    }
-    for (const QString& text : parser.values(QStringLiteral("port"))) {
-        const auto n = ParsePortNumber(text);
-        if (!n) {
-            return QStringLiteral("port number \"%1\": choose 1 to %2 (12 or COM12 for COM12)").arg(text).arg(kHighestPortNumber);
-        }
-        request.targets.append({QString(), *n});
     }
     for (const Target& target : request.targets) {
         if (request.targets.count(target) > 1) {
             return QStringLiteral("the same unit is given twice");
         }
     }
-    if (request.command == Command::Ports && !request.targets.isEmpty()) {
-        return QStringLiteral("ports lists every device; it takes no -r or -p");
+    const Units units = CommandRowOf(request.command).units;
+    if (units == Units::None && !request.targets.isEmpty()) {
+        return QStringLiteral("%1 lists every device; it takes no -r or -p").arg(QLatin1String(CommandWord(request.command)));
     }
-    if (request.targets.isEmpty() && request.command != Command::Ports && request.command != Command::Detect &&
-        request.command != Command::Doctor) {
+    if (units == Units::Needed && request.targets.isEmpty()) {
         return QStringLiteral("no unit given: name its device with -r DEVICE or its port number with -p N");
     }
-    if (parser.isSet(QStringLiteral("unit-id")) && (request.targets.size() != 1 || request.command == Command::Ports)) {
+    if (Given(parser, &CtlRequest::unitId) && (request.targets.size() != 1 || units == Units::None)) {
         return QStringLiteral("--unit-id names one unit: give it with one -r or -p and a command that talks to it");
     }
     return {};
 }
 
-// commission: the golden FILE is read whole before any unit is waited for, and every option that
-// would make the run ambiguous is refused.
-QString ReadCommissionArguments(const QStringList& arguments, const QCommandLineParser& parser, CtlRequest& request)
+// What is said of an option given with a command it does not go with: its family named together
+// ("--from, --save, --verify, --dry-run and --backup go with set"), its own words, or the commands
+// it goes with.
+QString Misplaced(const OptionRow& row)
 {
-    if (!arguments.isEmpty()) {
-        return QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
+    if (row.misplaced != nullptr) {
+        return QString::fromUtf8(row.misplaced);
     }
-    if (request.from.isEmpty() || request.from == QLatin1String("-")) {
-        return QStringLiteral("commission needs --from FILE, a file by name: its name and SHA-256 go into every record");
+    if (!row.family) {
+        return QStringLiteral("--%1 goes with %2").arg(Name(row), CommandWordList(row.goesWith));
     }
-    if (request.askUnitId && request.targets.size() > 1) {
-        return QStringLiteral("--ask-unit-id reads every id from one input, so it takes one -r or -p");
-    }
-    if (request.noBackup && parser.isSet(QStringLiteral("backup-dir"))) {
-        return QStringLiteral("give --backup-dir DIR or --no-backup, not both");
-    }
-    if (!request.output.isEmpty() || !request.unitId.isEmpty()) {
-        return QStringLiteral("commission writes one record a unit: it takes no -o or --unit-id (--ask-unit-id asks for each)");
-    }
-    if (parser.isSet(QStringLiteral("units"))) {
-        const auto units = WholeNumber(parser.value(QStringLiteral("units")), 1, 1000000);
-        if (!units) {
-            return QStringLiteral("units \"%1\": give a count from 1 to 1000000").arg(parser.value(QStringLiteral("units")));
+    QStringList names;
+    for (const OptionRow& other : Options()) {
+        if (other.family == row.family) {
+            names << QStringLiteral("--") + Name(other);
         }
-        request.units = *units;
     }
-    const std::string problem = ReadValuesFile(request.from, request.edits);
-    if (!problem.empty()) {
-        return QString::fromStdString(problem);
-    }
-    const bool none = !request.edits.isoMinutes && std::none_of(request.edits.values.begin(), request.edits.values.end(),
-                                                                [](const std::optional<int>& v) { return v.has_value(); });
-    return none ? QStringLiteral("%1 holds no values to write").arg(request.from) : QString();
+    const QString last = names.takeLast();
+    return QStringLiteral("%1 and %2 go with %3").arg(names.join(QStringLiteral(", ")), last, QLatin1String(CommandWord(*row.family)));
 }
 
-QString ReadCommandArguments(const QStringList& arguments, const QCommandLineParser& parser, CtlRequest& request)
+QString FirstMisplaced(const QCommandLineParser& parser, Command command, std::optional<Command> family)
 {
-    const bool setOnly = request.save || request.verify || request.dryRun || !request.backupFile.isEmpty() ||
-                         (parser.isSet(QStringLiteral("from")) && request.command != Command::Commission);
-    if (setOnly && request.command != Command::Set) {
-        return QStringLiteral("--from, --save, --verify, --dry-run and --backup go with set");
+    for (const OptionRow& row : Options()) {
+        if (row.family == family && parser.isSet(Name(row)) && !Has(row.goesWith, command)) {
+            return Misplaced(row);
+        }
     }
-    const bool commissionOnly = request.askUnitId || request.noBackup || request.noSave ||
-                                parser.isSet(QStringLiteral("backup-dir")) || parser.isSet(QStringLiteral("units"));
-    if (commissionOnly && request.command != Command::Commission) {
-        return QStringLiteral("--ask-unit-id, --backup-dir, --no-backup, --no-save and --units go with commission");
+    return {};
+}
+
+// Two options that fill one field ("--backup-dir DIR" and "--no-backup") cannot both be meant.
+QString BothGiven(const QCommandLineParser& parser)
+{
+    const auto rows = Options();
+    for (auto first = rows.begin(); first != rows.end(); ++first) {
+        for (auto second = first + 1; second != rows.end(); ++second) {
+            const bool binds = !IsTargets(*first) && !std::holds_alternative<std::monostate>(first->field);
+            if (binds && first->field == second->field && parser.isSet(Name(*first)) &&
+                parser.isSet(Name(*second))) {
+                return QStringLiteral("give %1 or %2, not both").arg(Spelled(*first), Spelled(*second));
+            }
+        }
+    }
+    return {};
+}
+
+// The rules between options, in the order a technician is told of them.
+QString CheckCombination(const QCommandLineParser& parser, const CtlRequest& request)
+{
+    for (const auto family : {std::optional(Command::Set), std::optional(Command::Commission)}) {
+        if (QString problem = FirstMisplaced(parser, request.command, family); !problem.isEmpty()) {
+            return problem;
+        }
     }
     if (!request.backupFile.isEmpty() && (request.dryRun || request.targets.size() != 1)) {
         return QStringLiteral("--backup keeps one unit's values before a set writes them: give one -r or -p, and no --dry-run");
     }
-    if (request.dryRun && (request.save || request.verify)) {
+    if (request.dryRun && (request.save.value_or(false) || request.verify)) {
         return QStringLiteral("--dry-run writes nothing, so there is nothing to save or verify");
-    }
-    if (request.json && request.command != Command::Get && request.command != Command::Ports &&
-        request.command != Command::Detect && request.command != Command::Commission &&
-        request.command != Command::Doctor) {
-        return QStringLiteral("--json goes with get, ports, detect, commission or doctor");
     }
     if (request.command == Command::Doctor && (!request.output.isEmpty() || !request.log.isEmpty())) {
         return QStringLiteral("doctor only looks: it writes no file, so it takes no -o or --log (--acceptance REPORT "
                               "keeps a guided run's record)");
     }
-    if (!request.acceptance.isEmpty() && (request.command != Command::Doctor || request.json)) {
+    if (QString problem = FirstMisplaced(parser, request.command, std::nullopt); !problem.isEmpty()) {
+        return problem;
+    }
+    if (!request.acceptance.isEmpty() && request.json) {
         return QStringLiteral("--acceptance goes with doctor, without --json");
     }
     if (!request.acceptance.isEmpty() && request.targets.size() > 1) {
         return QStringLiteral("--acceptance guides a run with one unit: give one -r or -p, or none to let doctor find it");
     }
-    if (!request.output.isEmpty() && request.command != Command::Get) {
-        return QStringLiteral("--output goes with get");
+    return BothGiven(parser);
+}
+
+bool EveryCommand(const OptionRow& row)
+{
+    return row.goesWith == kEveryCommand;
+}
+
+QString ReadRequest(const QCommandLineParser& parser, QStringList words, CtlRequest& request)
+{
+    if (words.isEmpty()) {
+        return QStringLiteral("no command given: %1").arg(CommandWordList());
     }
-    if (!request.log.isEmpty() && request.command == Command::Ports) {
-        return QStringLiteral("--log records the units a command talks to; ports talks to none");
+    const QString word = words.takeFirst();
+    const auto command = CommandNamed(word);
+    if (!command) {
+        return QStringLiteral("unknown command \"%1\": %2").arg(word, CommandWordList());
     }
-    switch (request.command) {
-    case Command::Get:
-        for (const QString& name : arguments) {
-            const auto named = FindName(name.toStdString());
-            if (!named) {
-                return QStringLiteral("unknown value name \"%1\"; 'q42ctl --help' lists the names").arg(name);
-            }
-            for (const NamedValue& earlier : request.selection.names) {
-                if (earlier.index == named->index && earlier.minutes == named->minutes) {
-                    return QStringLiteral("%1 is named twice").arg(name);
-                }
-            }
-            request.selection.names.push_back(*named);
-        }
-        return {};
-    case Command::Set: {
-        const QString file = parser.value(QStringLiteral("from"));
-        if (!file.isEmpty() && !arguments.isEmpty()) {
-            return QStringLiteral("give NAME=VALUE arguments or --from FILE, not both");
-        }
-        std::string problem;
-        if (!file.isEmpty()) {
-            problem = ReadValuesFile(file, request.edits);
-        } else {
-            for (const QString& assignment : arguments) {
-                problem = AddAssignment(request.edits, assignment.toStdString());
-                if (!problem.empty()) {
-                    break;
-                }
-            }
-            if (problem.empty()) {
-                problem = CheckEdits(request.edits);
-            }
-        }
-        if (!problem.empty()) {
-            return QString::fromStdString(problem);
-        }
-        const bool none = !request.edits.isoMinutes &&
-                          std::none_of(request.edits.values.begin(), request.edits.values.end(),
-                                       [](const std::optional<int>& v) { return v.has_value(); });
-        if (none && !file.isEmpty()) {
-            return QStringLiteral("%1 holds no values to write").arg(file == QLatin1String("-") ? QStringLiteral("standard input") : file);
-        }
-        return none ? QStringLiteral("set needs NAME=VALUE arguments or --from FILE") : QString();
+    request.command = *command;
+    QString problem = Bind(parser, request, EveryCommand);
+    if (problem.isEmpty()) {
+        problem = ReadTargets(parser, request);
     }
-    case Command::Commission:
-        return ReadCommissionArguments(arguments, parser, request);
-    case Command::Save:
-    case Command::Ports:
-    case Command::Detect:
-    case Command::Doctor:
-        return arguments.isEmpty() ? QString() : QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
+    if (problem.isEmpty()) {
+        problem = Bind(parser, request, [](const OptionRow& row) { return !EveryCommand(row); });
     }
-    return {};
+    if (problem.isEmpty()) {
+        problem = CheckCombination(parser, request);
+    }
+    if (!problem.isEmpty()) {
+        return problem;
+    }
+    if (const ArgumentReader read = CommandRowOf(request.command).readArguments) {
+        return read(words, request);
+    }
+    return words.isEmpty() ? QString() : QStringLiteral("unexpected argument \"%1\"").arg(words.first());
 }
 
 }  // namespace
@@ -198,73 +272,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         parsed.error = parser.errorText();
         return parsed;
     }
-    parsed.help = parser.isSet(QStringLiteral("help"));
-    parsed.version = parser.isSet(QStringLiteral("version"));
+    parsed.help = parser.isSet(QLatin1String(kHelpOption));
+    parsed.version = parser.isSet(QLatin1String(kVersionOption));
     if (parsed.help || parsed.version) {
         return parsed;
     }
-    // An empty file or folder name is a script's unset variable far more often than a choice: taken
-    // as "none", it would drop a backup or a log without a word.
-    for (const OptionRow& row : Options()) {
-        const QString name = QLatin1String(row.longName);
-        const QString kind = QLatin1String(row.valueName);
-        const bool names = kind == QLatin1String("FILE") || kind == QLatin1String("DIR") || kind == QLatin1String("REPORT");
-        if (names && parser.isSet(name) && parser.value(name).isEmpty()) {
-            parsed.error = QStringLiteral("--%1 was given an empty %2 name; nothing was sent (in a script: is its variable set?)")
-                               .arg(name, kind == QLatin1String("DIR") ? QStringLiteral("folder") : QStringLiteral("file"));
-            return parsed;
-        }
-    }
-    QStringList words = parser.positionalArguments();
-    if (words.isEmpty()) {
-        parsed.error = QStringLiteral("no command given: %1").arg(CommandWordList());
+    parsed.error = EmptyNameGiven(parser);
+    if (!parsed.error.isEmpty()) {
         return parsed;
     }
     CtlRequest request;
-    const auto command = CommandNamed(words.takeFirst());
-    if (!command) {
-        parsed.error = QStringLiteral("unknown command \"%1\": %2").arg(parser.positionalArguments().first(), CommandWordList());
-        return parsed;
-    }
-    request.command = *command;
-    request.json = parser.isSet(QStringLiteral("json"));
-    request.save = parser.isSet(QStringLiteral("save"));
-    request.verify = parser.isSet(QStringLiteral("verify"));
-    request.dryRun = parser.isSet(QStringLiteral("dry-run"));
-    request.trace = parser.isSet(QStringLiteral("trace"));
-    request.baudGiven = parser.isSet(QStringLiteral("baud"));
-    const auto baud = WholeNumber(parser.value(QStringLiteral("baud")), 0, 1000000);
-    if (!baud || (*baud != 9600 && *baud != 57600)) {
-        parsed.error = QStringLiteral("baud rate \"%1\": the unit talks at 9600 or 57600").arg(parser.value(QStringLiteral("baud")));
-        return parsed;
-    }
-    request.baud = *baud;
-    const auto timeout = WholeNumber(parser.value(QStringLiteral("timeout")), 1, 600000);
-    if (!timeout) {
-        parsed.error = QStringLiteral("timeout \"%1\": give milliseconds from 1 to 600000").arg(parser.value(QStringLiteral("timeout")));
-        return parsed;
-    }
-    request.timeoutMs = *timeout;
-    const auto retries = WholeNumber(parser.value(QStringLiteral("retries")), 0, 10);
-    if (!retries) {
-        parsed.error = QStringLiteral("retries \"%1\": give a count from 0 to 10").arg(parser.value(QStringLiteral("retries")));
-        return parsed;
-    }
-    request.retries = *retries;
-    request.output = parser.value(QStringLiteral("output"));
-    request.from = parser.value(QStringLiteral("from"));
-    request.backupFile = parser.value(QStringLiteral("backup"));
-    request.askUnitId = parser.isSet(QStringLiteral("ask-unit-id"));
-    request.backupDir = parser.value(QStringLiteral("backup-dir"));
-    request.noBackup = parser.isSet(QStringLiteral("no-backup"));
-    request.noSave = parser.isSet(QStringLiteral("no-save"));
-    request.log = parser.value(QStringLiteral("log"));
-    request.unitId = parser.value(QStringLiteral("unit-id"));
-    request.acceptance = parser.value(QStringLiteral("acceptance"));
-    parsed.error = ReadTargets(parser, request);
-    if (parsed.error.isEmpty()) {
-        parsed.error = ReadCommandArguments(words, parser, request);
-    }
+    parsed.error = ReadRequest(parser, parser.positionalArguments(), request);
     if (parsed.error.isEmpty()) {
         parsed.request = std::move(request);
     }

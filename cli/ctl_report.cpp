@@ -13,14 +13,14 @@ namespace q42::ctl {
 
 namespace {
 
-std::string UnitData(const CtlRequest& request, const UnitSession& session, bool several, QStringList& messages)
+std::string UnitData(const UnitReportForm& form, const UnitSession& session, bool several, QStringList& messages)
 {
     const std::string label = session.Label().toStdString();
     std::string data;
-    if (request.command == Command::Get && session.Status() == ExitStatus::Done && !request.json) {
-        data = (several ? "# " + label + "\n" : std::string()) + FormatLines(*session.ValuesRead(), request.selection);
+    if (form.listValues && session.Status() == ExitStatus::Done && !form.json) {
+        data = (several ? "# " + label + "\n" : std::string()) + FormatLines(*session.ValuesRead(), form.selection);
     }
-    const bool dryRunDone = request.dryRun && session.Status() == ExitStatus::Done;
+    const bool dryRunDone = form.dryRun && session.Status() == ExitStatus::Done;
     if (session.WriteAcknowledged() || dryRunDone) {
         const std::vector<Change> changes = Changes(session.Before(), session.Written());
         for (const Change& change : changes) {
@@ -34,7 +34,7 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
             messages << QStringLiteral("%1: --dry-run: nothing was written; set without it makes these changes")
                             .arg(session.Label());
         }
-        if (session.WriteAcknowledged() && session.Status() == ExitStatus::Done && !request.save) {
+        if (session.WriteAcknowledged() && session.Status() == ExitStatus::Done && !form.saveAsked) {
             messages << QStringLiteral("%1: the unit keeps the values written only until it loses power; 'q42ctl %2 "
                                        "save' makes it keep them")
                             .arg(session.Label(), CommandLine(TargetWords(session.Given())));
@@ -45,15 +45,15 @@ std::string UnitData(const CtlRequest& request, const UnitSession& session, bool
 
 }  // namespace
 
-RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions)
+RunReport Report(const UnitReportForm& form, const std::vector<std::unique_ptr<UnitSession>>& sessions)
 {
     const bool several = sessions.size() > 1;
     RunReport report;
     QJsonObject byDevice;  // several units' JSON: one object keyed by device
     for (const auto& session : sessions) {
-        report.data += UnitData(request, *session, several, report.messages);
-        if (request.json && session->Status() == ExitStatus::Done) {
-            const QJsonObject values = ValuesJson(*session->ValuesRead(), request.selection);
+        report.data += UnitData(form, *session, several, report.messages);
+        if (form.json && session->Status() == ExitStatus::Done) {
+            const QJsonObject values = ValuesJson(*session->ValuesRead(), form.selection);
             if (several) {
                 byDevice.insert(session->Label(), values);
             } else {
@@ -78,7 +78,7 @@ RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<Un
     return report;
 }
 
-RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions)
+RunReport ReportDetect(bool json, const std::vector<std::unique_ptr<DetectSession>>& sessions)
 {
     RunReport report;
     QJsonArray found;
@@ -86,7 +86,7 @@ RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_
     for (const auto& session : sessions) {
         any = any || session->FoundBaud().has_value();
         report.messages << session->Problems();
-        if (request.json) {
+        if (json) {
             found.append(QJsonObject{
                 {QStringLiteral("device"), session->FoundBaud() ? session->Device() : session->Label()},
                 {QStringLiteral("baud"), session->FoundBaud() ? QJsonValue(*session->FoundBaud()) : QJsonValue()},
@@ -97,7 +97,7 @@ RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_
             report.data += QStringLiteral("%1 %2\n").arg(session->Device()).arg(*session->FoundBaud()).toStdString();
         }
     }
-    if (request.json) {
+    if (json) {
         report.data = QJsonDocument(found).toJson(QJsonDocument::Indented).toStdString();
     }
     if (sessions.empty()) {

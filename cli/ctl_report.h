@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "ctl_options.h"
 #include "detect_session.h"
 #include "exit_status.h"
 #include "unit_session.h"
+#include "value_text.h"
 
 namespace q42::ctl {
 
@@ -24,10 +24,18 @@ struct RunReport {
     QStringList messages;
     ExitStatus status = ExitStatus::Done;
 };
-RunReport Report(const CtlRequest& request, const std::vector<std::unique_ptr<UnitSession>>& sessions);
+// What get, set and save were asked to show.
+struct UnitReportForm {
+    bool listValues = false;  // get: the values read
+    bool json = false;
+    Selection selection;
+    bool dryRun = false;
+    bool saveAsked = false;  // set --save: no reminder that the values last only until power is lost
+};
+RunReport Report(const UnitReportForm& form, const std::vector<std::unique_ptr<UnitSession>>& sessions);
 
 // detect: "DEVICE BAUD" for each unit found (or a JSON array of every device tried), what went wrong
 // elsewhere; 0 when a unit answered, else 4.
-RunReport ReportDetect(const CtlRequest& request, const std::vector<std::unique_ptr<DetectSession>>& sessions);
+RunReport ReportDetect(bool json, const std::vector<std::unique_ptr<DetectSession>>& sessions);
 
 }  // namespace q42::ctl

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "ctl_table.h"
 
-#include <QStringList>
+#include "ctl_arguments.h"
+#include "ctl_commands.h"
+#include "port_names.h"
 
 namespace q42::ctl {
 
 namespace {
 
 constexpr CommandRow kCommands[] = {
-    {Command::Get, "get"}, {Command::Set, "set"}, {Command::Save, "save"}, {Command::Ports, "ports"},
-    {Command::Detect, "detect"}, {Command::Commission, "commission"}, {Command::Doctor, "doctor"},
+    {Command::Get, "get", Units::Needed, ReadValueNames, RunUnitCommand},
+    {Command::Set, "set", Units::Needed, ReadSetValues, RunUnitCommand},
+    {Command::Save, "save", Units::Needed, nullptr, RunUnitCommand},
+    {Command::Ports, "ports", Units::None, nullptr, RunPortsCommand},
+    {Command::Detect, "detect", Units::Optional, nullptr, RunDetectCommand},
+    {Command::Commission, "commission", Units::Needed, ReadGoldenValues, RunCommissionCommand},
+    {Command::Doctor, "doctor", Units::Optional, nullptr, RunDoctorCommand},
 };
 
 constexpr CommandForm kForms[] = {
@@ -38,41 +45,75 @@ constexpr CommandForm kForms[] = {
      "step's result and trace gathered into REPORT"},
 };
 
+constexpr CommandSet kWithSet = Only(Command::Set);
+constexpr CommandSet kWithCommission = Only(Command::Commission);
+
 constexpr OptionRow kOptions[] = {
-    {"r", "device", "DEVICE", "",
-     "the unit's serial device (COMn on Windows), or serial:NUMBER for\nthe USB adapter with that serial number (see "
-     "ports); give it\nseveral times to run on several units at once"},
-    {"p", "port", "N", "", "port number N (1-255, or COMn), counted as the window counts them"},
-    {"s", "baud", "BAUD", "57600", "9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit"},
-    {"t", "timeout", "MS", "1000", "how long to wait for each answer (default 1000)"},
-    {"", "retries", "N", "0",
-     "send a frame that got no answer again, up to N times (0-10,\ndefault 0); the query, the set and the save are each "
-     "safe to\nrepeat: the same set twice leaves the unit as once"},
-    {"", "trace", "", "", "write every frame sent and every piece received, with the time\nin ms and the device, to standard error"},
-    {"", "json", "", "", "get, ports, detect, doctor: print JSON; commission: one JSON\nobject a unit"},
-    {"o", "output", "FILE", "",
-     "get: write the values to FILE instead, replacing it whole and only\nwhen every unit answered; otherwise FILE stays as "
-     "it was"},
-    {"", "log", "FILE", "",
-     "append one JSON line per unit to FILE: time, device, unit, adapter,\nstatus, values read, changes acknowledged, saved"},
-    {"", "unit-id", "TEXT", "", "the label or barcode on the unit, for --log (one unit)"},
-    {"", "from", "FILE", "", "set: the values of FILE, as get writes them ('-': standard input)"},
-    {"", "save", "", "", "set: save the values on the unit afterwards"},
-    {"", "verify", "", "", "set: read the values back and compare"},
-    {"", "dry-run", "", "",
-     "set: read the unit and print what the set would change, then\nstop: only the read-only query is sent"},
-    {"", "backup", "FILE", "",
-     "set: write the values read before the set to FILE, whole, before\nthe set goes out"},
-    {"", "ask-unit-id", "", "",
-     "commission: ask for each unit's id (a barcode scanner types it)\non standard error and read it from standard input"},
-    {"", "backup-dir", "DIR", "",
-     "commission: keep each unit's backup in DIR (default: backups in\nq42ctl's data folder)"},
-    {"", "no-backup", "", "", "commission: keep no backups"},
-    {"", "no-save", "", "", "commission: write and verify, but leave the save out"},
-    {"", "units", "N", "", "commission: stop after N units in all"},
-    {"", "acceptance", "REPORT", "", "doctor: the guided first run, its record written to REPORT"},
-    {"h", "help", "", "", "show this text"},
-    {"V", "version", "", "", "show the version"},
+    {.shortName = "r", .longName = "device", .valueName = "DEVICE",
+     .help = "the unit's serial device (COMn on Windows), or serial:NUMBER for\nthe USB adapter with that serial number (see "
+             "ports); give it\nseveral times to run on several units at once",
+     .field = &CtlRequest::targets},
+    {.shortName = "p", .longName = "port", .valueName = "N",
+     .help = "port number N (1-255, or COMn), counted as the window counts them", .field = &CtlRequest::targets,
+     .range = {1, kHighestPortNumber, false, "port number \"%1\": choose %2 to %3 (12 or COM12 for COM12)"}},
+    {.shortName = "s", .longName = "baud", .valueName = "BAUD",
+     .help = "9600 or 57600 (default 57600), 8 data bits, no parity, 1 stop bit", .field = &CtlRequest::baud,
+     .range = {9600, kDefaultBaud, true, "baud rate \"%1\": the unit talks at %2 or %3"}},
+    {.shortName = "t", .longName = "timeout", .valueName = "MS", .defaultValue = "1000",
+     .help = "how long to wait for each answer (default 1000)", .field = &CtlRequest::timeoutMs,
+     .range = {1, 600000, false, "timeout \"%1\": give milliseconds from %2 to %3"}},
+    {.longName = "retries", .valueName = "N", .defaultValue = "0",
+     .help = "send a frame that got no answer again, up to N times (0-10,\ndefault 0); the query, the set and the save are "
+             "each safe to\nrepeat: the same set twice leaves the unit as once",
+     .field = &CtlRequest::retries, .range = {0, 10, false, "retries \"%1\": give a count from %2 to %3"}},
+    {.longName = "trace",
+     .help = "write every frame sent and every piece received, with the time\nin ms and the device, to standard error",
+     .field = &CtlRequest::trace},
+    {.longName = "json", .help = "get, ports, detect, doctor: print JSON; commission: one JSON\nobject a unit",
+     .field = &CtlRequest::json,
+     .goesWith = Only(Command::Get, Command::Ports, Command::Detect, Command::Commission, Command::Doctor)},
+    {.shortName = "o", .longName = "output", .valueName = "FILE",
+     .help = "get: write the values to FILE instead, replacing it whole and only\nwhen every unit answered; otherwise FILE "
+             "stays as it was",
+     .field = &CtlRequest::output, .goesWith = Only(Command::Get)},
+    {.longName = "log", .valueName = "FILE",
+     .help = "append one JSON line per unit to FILE: time, device, unit, adapter,\nstatus, values read, changes "
+             "acknowledged, saved",
+     .field = &CtlRequest::log, .goesWith = kEveryCommand & ~Only(Command::Ports),
+     .misplaced = "--log records the units a command talks to; ports talks to none"},
+    {.longName = "unit-id", .valueName = "TEXT", .help = "the label or barcode on the unit, for --log (one unit)",
+     .field = &CtlRequest::unitId},
+    {.longName = "from", .valueName = "FILE", .help = "set: the values of FILE, as get writes them ('-': standard input)",
+     .field = &CtlRequest::from, .goesWith = kWithSet | kWithCommission, .family = Command::Set},
+    {.longName = "save", .help = "set: save the values on the unit afterwards", .field = &CtlRequest::save,
+     .goesWith = kWithSet, .family = Command::Set},
+    {.longName = "verify", .help = "set: read the values back and compare", .field = &CtlRequest::verify,
+     .goesWith = kWithSet, .family = Command::Set},
+    {.longName = "dry-run",
+     .help = "set: read the unit and print what the set would change, then\nstop: only the read-only query is sent",
+     .field = &CtlRequest::dryRun, .goesWith = kWithSet, .family = Command::Set},
+    {.longName = "backup", .valueName = "FILE",
+     .help = "set: write the values read before the set to FILE, whole, before\nthe set goes out",
+     .field = &CtlRequest::backupFile, .goesWith = kWithSet, .family = Command::Set},
+    {.longName = "ask-unit-id",
+     .help = "commission: ask for each unit's id (a barcode scanner types it)\non standard error and read it from standard "
+             "input",
+     .field = &CtlRequest::askUnitId, .goesWith = kWithCommission, .family = Command::Commission},
+    {.longName = "backup-dir", .valueName = "DIR",
+     .help = "commission: keep each unit's backup in DIR (default: backups in\nq42ctl's data folder)",
+     .field = &CtlRequest::backupDir, .goesWith = kWithCommission, .family = Command::Commission},
+    {.longName = "no-backup", .help = "commission: keep no backups", .field = &CtlRequest::backupDir,
+     .goesWith = kWithCommission, .family = Command::Commission},
+    {.longName = "no-save", .help = "commission: write and verify, but leave the save out", .field = &CtlRequest::save,
+     .goesWith = kWithCommission, .family = Command::Commission, .switchValue = false},
+    {.longName = "units", .valueName = "N", .help = "commission: stop after N units in all", .field = &CtlRequest::units,
+     .goesWith = kWithCommission, .family = Command::Commission,
+     .range = {1, 1000000, false, "units \"%1\": give a count from %2 to %3"}},
+    {.longName = "acceptance", .valueName = "REPORT", .help = "doctor: the guided first run, its record written to REPORT",
+     .field = &CtlRequest::acceptance, .goesWith = Only(Command::Doctor),
+     .misplaced = "--acceptance goes with doctor, without --json"},
+    {.shortName = "h", .longName = kHelpOption, .help = "show this text"},
+    {.shortName = "V", .longName = kVersionOption, .help = "show the version"},
 };
 
 constexpr char kUsageHead[] =
@@ -140,12 +181,7 @@ std::span<const OptionRow> Options()
 
 const char* CommandWord(Command command)
 {
-    for (const CommandRow& row : kCommands) {
-        if (row.command == command) {
-            return row.word;
-        }
-    }
-    return "";
+    return CommandRowOf(command).word;
 }
 
 std::optional<Command> CommandNamed(const QString& word)
@@ -158,14 +194,31 @@ std::optional<Command> CommandNamed(const QString& word)
     return std::nullopt;
 }
 
-QString CommandWordList()
+const CommandRow& CommandRowOf(Command command)
+{
+    for (const CommandRow& row : kCommands) {
+        if (row.command == command) {
+            return row;
+        }
+    }
+    return kCommands[0];  // every command has its row
+}
+
+QString CommandWordList(CommandSet commands)
 {
     QStringList words;
     for (const CommandRow& row : kCommands) {
-        words << QLatin1String(row.word);
+        if (Has(commands, row.command)) {
+            words << QLatin1String(row.word);
+        }
     }
     const QString last = words.takeLast();
-    return words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return words.isEmpty() ? last : words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QString CommandWordList()
+{
+    return CommandWordList(kEveryCommand);
 }
 
 QList<QCommandLineOption> ParserOptions()

@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "doctor_run.h"
 
-#include <QSysInfo>
-
 #include <algorithm>
 
+#include "failure_symptom.h"
 #include "linux_findings.h"
 #include "port_inventory.h"
 #include "run_sessions.h"
+#include "system_line.h"
 #include "windows_devices.h"
 
 namespace q42::ctl {
 
 namespace {
-
-QString SystemLine()
-{
-    return QStringLiteral("q42ctl %1 on %2, %3 %4, %5")
-        .arg(QStringLiteral(Q42_VERSION), QSysInfo::prettyProductName(), QSysInfo::kernelType(),
-             QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
-}
 
 int WindowPortOf(const QString& device, const QList<SerialDeviceInfo>& present)
 {
@@ -34,20 +27,6 @@ int WindowPortOf(const QString& device, const QList<SerialDeviceInfo>& present)
 Finding LineFinding(FindingKind kind, const QString& device, const QString& text)
 {
     return Finding{kind, device.toStdString(), {}, text.toStdString(), {}, false};
-}
-
-std::optional<Symptom> SymptomOf(CommErrorKind kind)
-{
-    switch (kind) {
-    case CommErrorKind::NotFound:
-        return Symptom::Missing;
-    case CommErrorKind::Permission:
-        return Symptom::Denied;
-    case CommErrorKind::Busy:
-        return Symptom::Busy;
-    default:
-        return std::nullopt;
-    }
 }
 
 void Append(std::vector<Finding>& to, const std::vector<Finding>& more)
@@ -84,8 +63,8 @@ void SayReservedPortsOnce(DoctorReport& report)
     }
 }
 
-}  // namespace
-
+// What a device's failed probe adds, looked for in the system: the finding that explains the open
+// failure or the silence, else the line's own words.
 std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device, const DetectSession& probe)
 {
     const std::string path = device.toStdString();
@@ -122,12 +101,15 @@ std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device
     return findings;
 }
 
-DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
+}  // namespace
+
+DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const LineTrace& trace)
 {
+    const SystemView view = SystemView::Live();
     DoctorReport report;
     report.system = SystemLine();
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
-    QList<Target> targets = setup.targets;
+    QList<Target> targets = given;
     if (targets.isEmpty()) {
         for (const SerialDeviceInfo& info : present) {
             targets.append(Target{info.device});
@@ -146,10 +128,10 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
                                                   "lists it when Windows has a driver for it.", true});
         }
     } else {
-        system = ExamineAdapters(setup.view, ScanUsbSerialAdapters(setup.view));
+        system = ExamineAdapters(view, ScanUsbSerialAdapters(view));
         // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
-        const bool givenExists = !setup.targets.isEmpty() && std::any_of(devices.begin(), devices.end(), [&](const QString& device) {
-            return !device.isEmpty() && setup.view.node(device.toStdString()).exists;
+        const bool givenExists = !given.isEmpty() && std::any_of(devices.begin(), devices.end(), [&](const QString& device) {
+            return !device.isEmpty() && view.node(device.toStdString()).exists;
         });
         // Each device's own ModemManager line names it; the system's would only say it again.
         system.erase(std::remove_if(system.begin(), system.end(),
@@ -173,7 +155,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         const QString& device = devices[i];
         std::vector<Finding> node;
         if (!kWindowsPortNames && !device.isEmpty()) {
-            node = ExamineDevice(setup.view, device.toStdString(), false);
+            node = ExamineDevice(view, device.toStdString(), false);
         }
         Append(report.findings, node);
         if (shuts(node)) {
@@ -183,7 +165,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         toProbe.append(targets[i]);
         probed.append(device);
     }
-    const auto probes = RunAll<DetectSession>(setup.probe, toProbe, trace);
+    const auto probes = RunAll<DetectSession>(task, toProbe, trace);
     for (std::size_t i = 0; i < probes.size(); ++i) {
         const DetectSession& probe = *probes[i];
         if (probe.FoundBaud()) {
@@ -194,7 +176,7 @@ DoctorReport RunDoctor(const DoctorSetup& setup, const LineTrace& trace)
         }
         report.portShut = report.portShut || (probe.Status() == ExitStatus::CannotOpen && !probe.LostWhileWaiting());
         const QString device = probe.OpenedDevice().isEmpty() ? probed[static_cast<qsizetype>(i)] : probe.OpenedDevice();
-        Append(report.findings, ProbeFindings(setup.view, device.isEmpty() ? probe.Label() : device, probe));
+        Append(report.findings, ProbeFindings(view, device.isEmpty() ? probe.Label() : device, probe));
     }
     SayReservedPortsOnce(report);
     return report;

@@ -9,19 +9,19 @@ namespace q42::ctl {
 namespace {
 
 // What is common to every record: when, which q42ctl, which unit on which line, how it ended.
-QJsonObject Record(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const Target& given,
+QJsonObject Record(const LogHeader& header, const QList<SerialDeviceInfo>& present, const Target& given,
                    const QString& opened, ExitStatus status, const QStringList& problems)
 {
     QJsonObject record{
         {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
         {QStringLiteral("version"), QStringLiteral(Q42_VERSION)},
-        {QStringLiteral("command"), QLatin1String(CommandWord(request.command))},
+        {QStringLiteral("command"), header.command},
         {QStringLiteral("device"), TargetLabel(given)},
-        {QStringLiteral("baud"), request.baud},
+        {QStringLiteral("baud"), header.baud},
         {QStringLiteral("status"), static_cast<int>(status)},
     };
-    if (!request.unitId.isEmpty()) {
-        record.insert(QStringLiteral("unit"), request.unitId);
+    if (!header.unitId.isEmpty()) {
+        record.insert(QStringLiteral("unit"), header.unitId);
     }
     if (const QJsonObject adapter = AdapterJson(present, opened); !adapter.isEmpty()) {
         record.insert(QStringLiteral("adapter"), adapter);
@@ -34,9 +34,9 @@ QJsonObject Record(const CtlRequest& request, const QList<SerialDeviceInfo>& pre
 
 }  // namespace
 
-QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const UnitSession& session)
+QJsonObject LogRecord(const LogHeader& header, const QList<SerialDeviceInfo>& present, const UnitSession& session)
 {
-    QJsonObject record = Record(request, present, session.Given(), session.Device(), session.Status(), session.Problems());
+    QJsonObject record = Record(header, present, session.Given(), session.Device(), session.Status(), session.Problems());
     if (session.ValuesRead()) {
         record.insert(QStringLiteral("values"), ValuesJson(*session.ValuesRead(), {}));
     }
@@ -47,16 +47,16 @@ QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& 
         }
         record.insert(QStringLiteral("changes"), changes);
     }
-    if (request.dryRun) {
+    if (header.dryRun) {
         record.insert(QStringLiteral("dry_run"), true);  // values read, nothing written
     }
     record.insert(QStringLiteral("saved"), session.Saved());
     return record;
 }
 
-QJsonObject LogRecord(const CtlRequest& request, const QList<SerialDeviceInfo>& present, const DetectSession& session)
+QJsonObject LogRecord(const LogHeader& header, const QList<SerialDeviceInfo>& present, const DetectSession& session)
 {
-    QJsonObject record = Record(request, present, session.Given(), session.Device(), session.Status(), session.Problems());
+    QJsonObject record = Record(header, present, session.Given(), session.Device(), session.Status(), session.Problems());
     record.insert(QStringLiteral("baud"), session.FoundBaud() ? QJsonValue(*session.FoundBaud()) : QJsonValue());
     record.insert(QStringLiteral("saved"), false);
     return record;

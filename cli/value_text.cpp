@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "value_text.h"
 
+#include <algorithm>
+
 #include <QJsonDocument>
 
 #include <cctype>
@@ -81,6 +83,11 @@ std::string AddValue(Edits& edits, std::string_view name, std::string_view value
     }
     slot = static_cast<int>(number);
     return {};
+}
+
+bool Edits::HoldsNone() const
+{
+    return !isoMinutes && std::none_of(values.begin(), values.end(), [](const std::optional<int>& v) { return v.has_value(); });
 }
 
 std::string AddAssignment(Edits& edits, std::string_view assignment)

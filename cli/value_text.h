@@ -30,6 +30,8 @@ std::optional<NamedValue> FindName(std::string_view name);
 struct Edits {
     std::array<std::optional<int>, kValueCount> values;  // ISO time in hours, as the form shows it
     std::optional<int> isoMinutes;                       // ...or in minutes, exactly
+
+    bool HoldsNone() const;
 };
 
 // Reads NAME=VALUE, refusing unknown or repeated names and anything but a whole number in range

@@ -9,6 +9,7 @@
 #include "comm_error.h"
 #include "comm_receive.h"
 #include "explain_here.h"
+#include "failure_symptom.h"
 #include "payloads.h"
 #include "port_names.h"
 #include "text_number.h"
@@ -84,10 +85,7 @@ void CPanelDlg::Dispatch(void (CPanelDlg::*handler)())
     try {
         (this->*handler)();
     } catch (const CommError& e) {
-        const std::optional<Symptom> symptom = e.Kind() == CommErrorKind::NotFound     ? std::optional(Symptom::Missing)
-                                               : e.Kind() == CommErrorKind::Permission ? std::optional(Symptom::Denied)
-                                               : e.Kind() == CommErrorKind::Busy       ? std::optional(Symptom::Busy)
-                                                                                       : std::nullopt;
+        const std::optional<Symptom> symptom = SymptomOf(e.Kind());
         ShowBox(FailureBox(e, symptom ? Cause(*symptom) : std::nullopt));
     }
 }
