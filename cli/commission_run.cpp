@@ -42,7 +42,7 @@ QString CommissionSummary(const QList<UnitRecord>& records)
     for (const UnitRecord& record : records) {
         if (!record.Passed()) {
             failed << QStringLiteral("%1: failed at the %2").arg(record.unitId.isEmpty() ? record.station : VisibleText(record.unitId),
-                                                                record.failedStep);
+                                                                record.failure->step);
         }
     }
     const qsizetype passed = records.size() - failed.size();
@@ -77,9 +77,9 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
         });
         QObject::connect(station, &CommissionStation::unitFinished, [&](const UnitRecord& record) {
             records << record;
-            status = std::max(status, record.status);
-            if (!record.Passed()) {
-                std::fprintf(stderr, "%s\n", qPrintable(record.message));
+            status = std::max(status, record.Status());
+            if (record.failure) {
+                std::fprintf(stderr, "%s\n", qPrintable(record.failure->message));
             }
             // Unit by unit, the log first: a run that ends at unit 15 keeps the 14 before it, and
             // a closed standard output loses no line of the log.
@@ -94,7 +94,6 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
                 outputLost = true;
                 status = std::max(status, ExitStatus::OutputLost);
                 std::fprintf(stderr, "q42ctl: standard output could not be written: stopping once the unit under way is done\n");
-                ledger.stopping = true;
                 for (auto& other : stations) {
                     other->StopAfterUnit();
                 }

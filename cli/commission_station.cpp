@@ -61,7 +61,7 @@ bool CommissionStation::nothingLeft() const
     // unit can be named, a station with none under way has nothing left to do.
     const bool limitReached = m_ledger.limit > 0 && m_ledger.started >= m_ledger.limit;
     const bool idsEnded = m_ids != nullptr && m_ids->Ended();
-    return m_stopAfterUnit || m_ledger.stopping || limitReached || idsEnded;
+    return m_ledger.stopping || limitReached || idsEnded;
 }
 
 void CommissionStation::open()
@@ -175,7 +175,7 @@ void CommissionStation::lost()
     m_state = State::Opening;
     m_pollTimer.stop();
     m_exchange.Close();
-    if (m_stopAfterUnit || m_ledger.stopping) {
+    if (m_ledger.stopping) {
         stop();
         return;
     }
@@ -297,10 +297,7 @@ void CommissionStation::stepDone(const UnitReply& reply)
         return;
     case Step::ReadBack: {
         const UnitValues& read = reply.Answer()->values;
-        QStringList differences;
-        for (const std::string& difference : ReadBackDifferences(read, m_record.written)) {
-            differences << QString::fromStdString(difference);
-        }
+        const QStringList differences = ReadBackDifferences(read, m_record.written);
         if (!differences.isEmpty()) {
             m_onCable = read;
             fail(QStringLiteral("read-back"), ExitStatus::Differs,
@@ -333,9 +330,7 @@ QString CommissionStation::timeoutText(const ExchangeFailure& failure) const
 
 void CommissionStation::fail(const QString& step, ExitStatus status, const QString& text)
 {
-    m_record.failedStep = step;
-    m_record.status = status;
-    m_record.message = text;
+    m_record.failure = UnitRecord::Failure{step, text, status};
     finishUnit();
 }
 
@@ -360,7 +355,7 @@ void CommissionStation::finishUnit()
 
 void CommissionStation::StopAfterUnit()
 {
-    m_stopAfterUnit = true;
+    m_ledger.stopping = true;
     if (m_state == State::Asking) {
         --m_ledger.started;  // asked for its id, never brought up
     }

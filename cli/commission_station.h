@@ -96,7 +96,6 @@ private:
     Step m_step = Step::Set;
     bool m_saidAway = false;    // the device is gone and the technician was told
     bool m_openedOnce = false;  // after that, a device that will not open is waited for
-    bool m_stopAfterUnit = false;
     QString m_adapterSerial;  // the adapter's own USB serial number, from the first open; empty: none
     QString m_lastDevice;
     // The unit last brought up, as it was left (either of two when a set went out unacknowledged),

@@ -11,6 +11,11 @@ DetectSession::DetectSession(const DetectTask& task, const Target& target, const
 {
 }
 
+ExitStatus DetectSession::Status() const
+{
+    return m_found ? ExitStatus::Done : m_lineFailure ? ExitStatus::CannotOpen : ExitStatus::NoAnswer;
+}
+
 void DetectSession::Start()
 {
     tryNext();
@@ -26,14 +31,14 @@ void DetectSession::tryNext()
         m_problems << QStringLiteral("%1: no unit answered the query at %2 baud within %3 ms each.")
                           .arg(Label(), rates.join(QStringLiteral(" or ")))
                           .arg(m_task.timing.timeoutMs);
-        finish(ExitStatus::NoAnswer);
+        finish();
         return;
     }
     // Opened afresh at each rate: nothing the unit said at the last one is held over.
     if (const auto problem = OpenTarget(m_exchange, m_target, m_task.rates[m_next])) {
         m_problems << problem->text;
         m_lineFailure = problem->kind;
-        finish(ExitStatus::CannotOpen);
+        finish();
         return;
     }
     m_opened = m_exchange.Device();
@@ -46,8 +51,7 @@ void DetectSession::handleReply(UnitReply* reply)
     reply->deleteLater();
     if (reply->Failure().error == ExchangeError::NoError) {
         m_found = m_task.rates[m_next];
-        m_device = m_exchange.Device();
-        finish(ExitStatus::Done);
+        finish();
         return;
     }
     if (reply->Failure().error == ExchangeError::Line && reply->Failure().lineKind == CommErrorKind::DeviceLost) {
@@ -57,9 +61,8 @@ void DetectSession::handleReply(UnitReply* reply)
     tryNext();
 }
 
-void DetectSession::finish(ExitStatus status)
+void DetectSession::finish()
 {
-    m_status = status;
     m_exchange.Close();
     emit Done();
 }

@@ -33,10 +33,10 @@ public:
 
     QString Label() const { return m_exchange.Label(); }
     // The device a unit answered on, as it was opened (a path, or COMn on Windows).
-    QString Device() const { return m_device; }
+    QString Device() const { return m_found ? m_opened : QString(); }
     std::optional<qint32> FoundBaud() const { return m_found; }
     const Target& Given() const { return m_target; }
-    ExitStatus Status() const { return m_status; }
+    ExitStatus Status() const;
     QStringList Problems() const { return m_problems; }
     // The device last opened, and what the line said when it would not open.
     QString OpenedDevice() const { return m_opened; }
@@ -49,18 +49,16 @@ signals:
 private:
     void tryNext();
     void handleReply(UnitReply* reply);
-    void finish(ExitStatus status);
+    void finish();
 
     const DetectTask m_task;
     const Target m_target;
     UnitExchange m_exchange;
     qsizetype m_next = 0;
-    QString m_device;
     std::optional<qint32> m_found;
     QString m_opened;
-    std::optional<CommErrorKind> m_lineFailure;
+    std::optional<CommErrorKind> m_lineFailure;  // the device would not open
     bool m_lostWhileWaiting = false;  // the device went away while an answer was awaited
-    ExitStatus m_status = ExitStatus::NoAnswer;
     QStringList m_problems;
 };
 

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "device_choice.h"
 
-#include <QRegularExpression>
-
 #include "port_names.h"
 
 namespace q42::ctl {
 
 QString WindowsComName(const QString& given)
 {
-    static const QRegularExpression com(QString::fromLatin1(R"(^(?:\\\\\.\\)?com([1-9][0-9]{0,2})$)"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = com.match(given);
-    return match.hasMatch() ? PortName(match.captured(1).toInt()) : given;
+    const QLatin1String devicePrefix(R"(\\.\)");
+    const QString name = given.startsWith(devicePrefix) ? given.mid(devicePrefix.size()) : given;
+    // A bare number is a file's name here: only a COM name is a port.
+    const auto n = name.startsWith(QLatin1String("com"), Qt::CaseInsensitive) ? ParsePortNumber(name) : std::nullopt;
+    return n ? PortName(*n) : given;
 }
 
 bool NamesSerialNumber(const QString& given)

@@ -97,7 +97,6 @@ UnitReply* UnitExchange::Send(const UnitStep& step, const StepTiming& timing)
     if (m_lostBetweenSteps) {
         fail(LineFailure(CommErrorKind::DeviceLost, *m_lostBetweenSteps, m_attempt, m_heard));
     } else if (m_settle.isActive()) {
-        m_sendWaitsForQuiet = true;
         m_trace.Note(m_label, QStringLiteral("the next frame waits until the line has been quiet for %1 ms, since the "
                                              "last one was sent again")
                                   .arg(m_settle.interval()));
@@ -186,10 +185,10 @@ void UnitExchange::answered(const UnitAnswer& answer)
 
 void UnitExchange::handleLineSettled()
 {
-    if (!m_sendWaitsForQuiet) {
+    // A step whose frame is not out yet has no deadline running: it waited for this quiet.
+    if (!m_pending || m_deadline.isActive()) {
         return;  // no next step yet; the one that comes sends at once
     }
-    m_sendWaitsForQuiet = false;
     if (const std::uint32_t held = m_receive.Buffer().count) {
         m_trace.Note(m_label, QStringLiteral("dropped  %1 bytes that came after the answer to a frame sent again").arg(held));
     }
@@ -213,7 +212,6 @@ void UnitExchange::handleDeadline()
 void UnitExchange::fail(ExchangeFailure failure)
 {
     m_deadline.stop();  // the one place a wait ends without an answer: a late expiry never reaches a step
-    m_sendWaitsForQuiet = false;
     m_pending->m_failure = std::move(failure);
     finishPending();
 }

@@ -132,7 +132,6 @@ private:
     // After a step that needed its frame again, a late answer to an earlier attempt must not pass
     // for the next step's: the next frame waits until the line has been quiet this long.
     QTimer m_settle;
-    bool m_sendWaitsForQuiet = false;
     QPointer<UnitReply> m_pending;
     StepTiming m_timing;
     int m_attempt = 0;

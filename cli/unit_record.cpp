@@ -17,11 +17,6 @@ std::vector<Change> ChangesMade(const UnitRecord& record)
     return record.setAcknowledged ? Changes(record.before, record.written) : std::vector<Change>{};
 }
 
-QString StepWords(const QString& step)
-{
-    return step == QLatin1String("read-back") ? QStringLiteral("the read-back") : QStringLiteral("the ") + step;
-}
-
 }  // namespace
 
 QString RestoreCommand(const UnitRecord& record)
@@ -41,7 +36,7 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
         {QStringLiteral("version"), QStringLiteral(Q42_VERSION)},
         {QStringLiteral("command"), QStringLiteral("commission")},
         {QStringLiteral("result"), record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
-        {QStringLiteral("status"), static_cast<int>(record.status)},
+        {QStringLiteral("status"), static_cast<int>(record.Status())},
         {QStringLiteral("station"), record.station},
         {QStringLiteral("device"), record.device},
         {QStringLiteral("unit"), record.unitId.isEmpty() ? QJsonValue() : QJsonValue(record.unitId)},
@@ -58,9 +53,9 @@ QJsonObject RecordJson(const UnitRecord& record, const GoldenFile& golden)
     if (!record.adapter.isEmpty()) {
         json.insert(QStringLiteral("adapter"), record.adapter);
     }
-    if (!record.Passed()) {
-        json.insert(QStringLiteral("failed_step"), record.failedStep);
-        json.insert(QStringLiteral("message"), record.message);
+    if (record.failure) {
+        json.insert(QStringLiteral("failed_step"), record.failure->step);
+        json.insert(QStringLiteral("message"), record.failure->message);
         if (!record.backupPath.isEmpty()) {
             json.insert(QStringLiteral("restore"), RestoreCommand(record));
         }
@@ -72,8 +67,8 @@ QString RecordLine(const UnitRecord& record)
 {
     QStringList parts{record.Passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL"), record.station,
                       QStringLiteral("id=") + (record.unitId.isEmpty() ? QStringLiteral("-") : QuoteWord(VisibleText(record.unitId)))};
-    if (!record.Passed()) {
-        parts << QStringLiteral("failed at %1%2").arg(StepWords(record.failedStep),
+    if (record.failure) {
+        parts << QStringLiteral("failed at the %1%2").arg(record.failure->step,
                                                      record.setAcknowledged ? QStringLiteral(" after the set was acknowledged")
                                                                             : QString());
     }

@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <optional>
+
 #include "exit_status.h"
 #include "unit_values.h"
 
@@ -33,11 +35,16 @@ struct UnitRecord {
     bool saved = false;
     bool saveLeftOut = false;  // --no-save
     QString backupPath;
-    QString failedStep;  // empty for a PASS: "backup", "set", "read-back" or "save"
-    QString message;     // why it failed
-    ExitStatus status = ExitStatus::Done;
+    // How a FAIL failed; none for a PASS.
+    struct Failure {
+        QString step;  // "backup", "set", "read-back" or "save"
+        QString message;
+        ExitStatus status = ExitStatus::NoAnswer;
+    };
+    std::optional<Failure> failure;
 
-    bool Passed() const { return failedStep.isEmpty(); }
+    bool Passed() const { return !failure; }
+    ExitStatus Status() const { return failure ? failure->status : ExitStatus::Done; }
 };
 
 // time, station, unit, adapter, values before, changes, verified, saved, the backup and the golden

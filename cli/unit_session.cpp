@@ -96,8 +96,8 @@ void UnitSession::stepAnswered()
     m_writeAcknowledged = m_writeAcknowledged || m_step == Step::Write;
     m_saved = m_saved || m_step == Step::Save;
     if (m_step == Step::ReadBack) {
-        for (const std::string& difference : ReadBackDifferences(*m_read, m_written)) {
-            m_problems << QStringLiteral("%1: read back %2").arg(Label(), QString::fromStdString(difference));
+        for (const QString& difference : ReadBackDifferences(*m_read, m_written)) {
+            m_problems << QStringLiteral("%1: read back %2").arg(Label(), difference);
         }
         if (!m_problems.isEmpty()) {
             finish(ExitStatus::Differs);

@@ -216,12 +216,12 @@ std::string ChangeLine(const Change& change)
            ListedValue(change.value, change.after);
 }
 
-std::vector<std::string> ReadBackDifferences(const UnitValues& read, const UnitValues& written)
+QStringList ReadBackDifferences(const UnitValues& read, const UnitValues& written)
 {
-    std::vector<std::string> lines;
+    QStringList lines;
     for (const Change& change : Changes(read, written)) {
-        lines.push_back(ListedName(change.value) + "=" + ListedValue(change.value, change.before) + ", but " +
-                        ListedValue(change.value, change.after) + " was written");
+        lines << QString::fromStdString(ListedName(change.value) + "=" + ListedValue(change.value, change.before) + ", but " +
+                                        ListedValue(change.value, change.after) + " was written");
     }
     return lines;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -65,7 +66,7 @@ std::vector<Change> Changes(const UnitValues& before, const UnitValues& after);
 std::string ChangeLine(const Change& change);  // "NAME: old -> new"
 // Each value read back that differs from what was written: "NAME=read, but written was written",
 // ISO TIME in minutes where the hours would read the same. Empty when the unit holds what was written.
-std::vector<std::string> ReadBackDifferences(const UnitValues& read, const UnitValues& written);
+QStringList ReadBackDifferences(const UnitValues& read, const UnitValues& written);
 QJsonObject ChangeJson(const Change& change);  // {"name": NAME, "old": ..., "new": ...}
 
 }  // namespace q42::ctl
