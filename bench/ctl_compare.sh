@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs two builds of q42ctl side by side over the same rows (the fault rows of the tests, each with
-# --trace) against fresh simulated units, and prints each row whose standard output, standard error
-# (trace times and device names left out) or exit status differ, with the difference.
+# Runs two builds of q42ctl side by side over the same rows (the rows of q42ctl's test tables: the
+# simulated unit's faults, each with --trace, and every usage error, alone and two at once) against
+# fresh simulated units, and prints each row whose standard output, standard error (trace times,
+# record times and device names left out) or exit status differ, with the difference.
 #   bench/ctl_compare.sh OLD_BIN_DIR NEW_BIN_DIR
 set -uo pipefail
 old=${1:?the earlier build\'s bin folder}
@@ -13,6 +14,9 @@ cat >"$work/unit.json" <<'EOF'
  "L9 DL ISO ADJ": 0, "L9 UL ISO ADJ": 0, "L7 DL ISO ADJ": 7, "L7 UL ISO ADJ": 0, "SMART Switch": "ON",
  "Sleep Mode": "OFF", "L9_PA_SW": "OFF", "L7_PA_SW": "ON"}
 EOF
+echo '{}' >"$work/empty.json"
+echo 'L9_ATT_DL=300' >"$work/bad.json"
+: >"$work/plain"
 
 # Each row: the unit's options | q42ctl's arguments ({dev} is the unit's device).
 rows=(
@@ -48,6 +52,72 @@ rows=(
   "--split-at 20 --pause-ms 300|-r {dev} set l9_att_dl=20 --save"
   "--strict-baud --baud 9600|-r {dev} -t 400 detect"
   "--no-answer|-r {dev} -r /dev/q42-no-such-device -t 300 detect --json"
+  "|-p 3 get l9_att_dl"
+  "|--version"
+  "|--help"
+  "|-r {dev} --log /dev/full save"
+  "|-r {dev} --log $work/run.log --unit-id A-1 set l9_att_dl=20"
+  "|-r {dev} commission --from $work/bad.json"
+  "|-r {dev} commission --from /nonexistent/unit.json"
+  "|-r {dev} commission --from $work/unit.json --backup-dir /proc/q42"
+  "|-r {dev} commission --from $work/unit.json --no-backup --units 1 --json"
+  "|-r {dev} commission --from $work/unit.json --no-backup --no-save --units 1"
+  "|-r $work/plain get"
+  "|-r $work/plain commission --from $work/unit.json --no-backup"
+  "|-p 3 -r {dev} get"
+  "|-r {dev} set --from $work/empty.json"
+  "|-r {dev} set --from /dev/zero"
+  "|-r {dev} doctor --json"
+  "|ports --json"
+  "|-r {dev} -o $work/x doctor"
+  "|doctor --log $work/x.log"
+  "|-r {dev} doctor extra"
+  "|get --acceptance $work/r.txt -r {dev}"
+  "|-r {dev} doctor --acceptance $work/r.txt --json"
+  "|-r {dev} -r /dev/b doctor --acceptance $work/r.txt"
+  "|-r /dev/a -r /dev/b doctor --acceptance $work/r.txt"
+  "|-r {dev} -o '' get"
+  "|-r {dev} --backup-dir '' commission --from $work/unit.json"
+  "|-r serial: get"
+  "|-r /dev/a -r /dev/a get"
+  "|-p 3 --port 3 get"
+  "|-p 256 get"
+  "|-p COM1x get"
+  "|-r /dev/a"
+  "|-r /dev/a ports"
+  "|get"
+  "|-r /dev/a get --dry-run"
+  "|-r /dev/a get --no-save"
+  "|-r /dev/a -r /dev/b set l9_att_dl=1 --backup f"
+  "|-r /dev/a commission"
+  "|-r /dev/a -r /dev/b commission --from f --ask-unit-id"
+  "|-r /dev/a commission --from f --no-backup --backup-dir d"
+  "|-r /dev/a commission --from f --units 0"
+  "|-r /dev/a set l9_att_dl=1 --dry-run --save"
+  "|-r /dev/a save --json"
+  "|-r /dev/a get volume"
+  "|-r /dev/a set --from unit.json l9_att_dl=1"
+  "|-r /dev/a set --save"
+  "|-r /dev/a set iso_time=3 iso_time_minutes=150"
+  "|-r /dev/a save now"
+  "|-r /dev/a --bogus get"
+  "|-r /dev/a frobnicate"
+  "|-r /dev/a -s 9601 get"
+  "|-r /dev/a -t 0 get"
+  "|-r /dev/a -t 600001 get"
+  "|-r /dev/a --unit-id X -r /dev/b get"
+  "|--unit-id X ports"
+  "|-r /dev/a -o f set l9_att_dl=1"
+  "|-r /dev/a --log f ports"
+  "|-r /dev/a -s 1 --dry-run get"
+  "|-r /dev/a --units 0 get"
+  "|-r /dev/a --json --units 3 set l9_att_dl=1"
+  "|-r /dev/a --save --no-save commission --from f"
+  "|-r /dev/a --save --no-save set l9_att_dl=1"
+  "|-p 256 -s 1 get"
+  "|-r /dev/a --units 0 commission"
+  "|-r /dev/a -o x --unit-id y commission --from f"
+  "|-r /dev/a doctor -o x --json --acceptance r"
 )
 
 # Starts a unit with the given options and sets dev to its device. Not in a subshell: the unit ends
@@ -65,8 +135,11 @@ run() {  # BIN SIMOPTS ARGS RESULT: "status", standard output, standard error, t
   unit $2
   local args=${3//\{dev\}/$dev}
   # shellcheck disable=SC2086
-  "$1/q42ctl" --trace $args >"$work/out" 2>"$work/err"
-  { echo "status $?"; cat "$work/out"; sed -e "s|$dev|{dev}|g" -e 's/^\[ *[0-9.]* ms\]/[t]/' "$work/err"; } >"$4"
+  Q42_COM3=$dev eval "\"\$1/q42ctl\" --trace $args" >"$work/out" 2>"$work/err" </dev/null
+  local status=$?
+  local mask=(-e "s|$dev|{dev}|g" -e 's/^\[ *[0-9.]* ms\]/[t]/' -e 's/[0-9]\{4\}-[0-9-]*T[0-9:.]*Z/{time}/g')
+  { echo "status $status"; sed "${mask[@]}" "$work/out"; sed "${mask[@]}" "$work/err"; } >"$4"
+  rm -f "$work/run.log" "$work/x" "$work/x.log" "$work/r.txt"
   kill "$sim_pid" 2>/dev/null
   wait "$sim_pid" 2>/dev/null
 }

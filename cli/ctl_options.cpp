@@ -242,15 +242,17 @@ QString ReadRequest(const QCommandLineParser& parser, QStringList words, CtlRequ
         return QStringLiteral("unknown command \"%1\": %2").arg(word, CommandWordList());
     }
     request.command = *command;
-    QString problem = Bind(parser, request, EveryCommand);
+    // A command's own numbers (--units) are looked at once they are known to go with it.
+    const auto ownNumber = [](const OptionRow& row) { return IsNumber(row) && !EveryCommand(row); };
+    QString problem = Bind(parser, request, [&](const OptionRow& row) { return !ownNumber(row); });
     if (problem.isEmpty()) {
         problem = ReadTargets(parser, request);
     }
     if (problem.isEmpty()) {
-        problem = Bind(parser, request, [](const OptionRow& row) { return !EveryCommand(row); });
+        problem = CheckCombination(parser, request);
     }
     if (problem.isEmpty()) {
-        problem = CheckCombination(parser, request);
+        problem = Bind(parser, request, ownNumber);
     }
     if (!problem.isEmpty()) {
         return problem;
