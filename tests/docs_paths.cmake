@@ -1,0 +1,21 @@
+# Every file or folder a document names in backticks (a path holds a '/') must exist in the checkout:
+# a map that names what was moved or removed sends its reader nowhere.
+#   cmake -DROOT=<checkout> -DDOC=<file under ROOT> -P docs_paths.cmake
+file(READ "${ROOT}/${DOC}" text)
+string(REGEX MATCHALL "`[A-Za-z0-9_.-]+/[A-Za-z0-9_./-]*`" named "${text}")
+list(REMOVE_DUPLICATES named)
+list(LENGTH named count)
+if(count LESS 10)
+  message(FATAL_ERROR "${DOC} names only ${count} paths: is this still the map?")
+endif()
+set(missing "")
+foreach(path IN LISTS named)
+  string(REPLACE "`" "" path "${path}")
+  if(NOT EXISTS "${ROOT}/${path}")
+    list(APPEND missing "${path}")
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "${DOC} names paths that do not exist: ${missing}")
+endif()
+message(STATUS "${DOC}: all ${count} paths exist")
