@@ -58,7 +58,7 @@ PortsNow DescribePortsNow()
                    : PortsNow{QStringLiteral("Serial ports present now: %1").arg(DeviceNames(present).join(QStringLiteral(", "))),
                               true};
     }
-    const auto inUse = PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames);
+    const auto inUse = PortNumbersInUse(present, SystemEnvironment);
     return {QStringLiteral("Port numbers reach now: %1").arg(DescribePortNumbers(inUse)), !inUse.empty()};
 }
 

@@ -35,6 +35,11 @@ QString SysfsSerialNumber(const QString& device)
 
 }  // namespace
 
+QString HexId(quint16 id)
+{
+    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
+}
+
 QStringList DeviceNames(const QList<SerialDeviceInfo>& devices)
 {
     QStringList names;

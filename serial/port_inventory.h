@@ -25,13 +25,16 @@ struct SerialDeviceInfo {
     std::optional<quint16> productId;
 };
 
+// A USB id as the system writes it: four lower-case hex digits, "0403".
+QString HexId(quint16 id);
+
 // The devices' names, in the list's order.
 QStringList DeviceNames(const QList<SerialDeviceInfo>& devices);
 
 // The port numbers that reach a device now, in order, with that device: each number a Q42_COM<n>
 // names, and on Windows each COMn present, elsewhere the n-th device present.
 std::vector<std::pair<int, QString>> PortNumbersInUse(const QList<SerialDeviceInfo>& present, const EnvLookup& env,
-                                                      bool windows);
+                                                      bool windows = kWindowsPortNames);
 
 // "1 = /dev/ttyUSB0, 12 = /dev/pts/3": what the numbers reach now, for error texts.
 QString DescribePortNumbers(const std::vector<std::pair<int, QString>>& inUse);

@@ -8,7 +8,7 @@
 #include "app_icon.h"
 #include "comm_error.h"
 #include "comm_receive.h"
-#include "explain_here.h"
+#include "this_system.h"
 #include "failure_symptom.h"
 #include "payloads.h"
 #include "port_names.h"

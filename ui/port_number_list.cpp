@@ -17,7 +17,7 @@ void PortNumberList::refreshNumbers(const QList<SerialDeviceInfo>& present)
     while (count() > kListedPortNumbers) {
         removeItem(count() - 1);
     }
-    for (const auto& [n, device] : PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames)) {
+    for (const auto& [n, device] : PortNumbersInUse(present, SystemEnvironment)) {
         if (n > kListedPortNumbers) {
             addItem(QString::number(n));
         }

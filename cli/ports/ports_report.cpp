@@ -5,16 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cstdio>
+
 #include "visible_text.h"
 
 namespace q42::ctl {
 
 namespace {
-
-QString Hex4(quint16 id)
-{
-    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
-}
 
 // A value as the line shows it: quoted when it holds a space or a quote, so the line splits cleanly.
 QString Field(const QString& key, const QString& text)
@@ -43,7 +40,7 @@ QString FormatPortLine(const PortEntry& entry)
         parts << Field(QStringLiteral("serial"), info.serialNumber);
     }
     if (info.vendorId) {  // a USB device reports both of its ids
-        parts << QStringLiteral("usb=%1:%2").arg(Hex4(*info.vendorId), Hex4(info.productId.value_or(0)));
+        parts << QStringLiteral("usb=%1:%2").arg(HexId(*info.vendorId), HexId(info.productId.value_or(0)));
     }
     if (!info.manufacturer.isEmpty()) {
         parts << Field(QStringLiteral("manufacturer"), info.manufacturer);
@@ -70,29 +67,28 @@ QString FormatPortsJson(const QList<PortEntry>& entries)
             {QStringLiteral("by_id"), text(info.byId)},
             {QStringLiteral("description"), text(info.description)},
             {QStringLiteral("manufacturer"), text(info.manufacturer)},
-            {QStringLiteral("vendor_id"), info.vendorId ? QJsonValue(Hex4(*info.vendorId)) : QJsonValue()},
-            {QStringLiteral("product_id"), info.productId ? QJsonValue(Hex4(*info.productId)) : QJsonValue()},
+            {QStringLiteral("vendor_id"), info.vendorId ? QJsonValue(HexId(*info.vendorId)) : QJsonValue()},
+            {QStringLiteral("product_id"), info.productId ? QJsonValue(HexId(*info.productId)) : QJsonValue()},
             {QStringLiteral("serial_number"), text(info.serialNumber)},
         });
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
-QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened)
+ExitStatus PrintPorts(bool json)
 {
-    QJsonObject adapter;
-    for (const SerialDeviceInfo& info : present) {
-        if (info.device != opened) {
-            continue;
-        }
-        if (!info.serialNumber.isEmpty()) {
-            adapter.insert(QStringLiteral("serial"), info.serialNumber);
-        }
-        if (info.vendorId && info.productId) {
-            adapter.insert(QStringLiteral("usb"), Hex4(*info.vendorId) + QLatin1Char(':') + Hex4(*info.productId));
+    const QList<PortEntry> entries = ListPorts(SystemSerialDevices(), SystemEnvironment, kWindowsPortNames);
+    if (json) {
+        std::fputs(qPrintable(FormatPortsJson(entries)), stdout);
+    } else {
+        for (const PortEntry& entry : entries) {
+            std::printf("%s\n", qPrintable(FormatPortLine(entry)));
         }
     }
-    return adapter;
+    if (entries.isEmpty()) {
+        std::fprintf(stderr, "q42ctl: no serial ports are present\n");
+    }
+    return ExitStatus::Done;
 }
 
 }  // namespace q42::ctl

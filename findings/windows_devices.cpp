@@ -6,10 +6,6 @@
 
 #include "usb_adapters.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#include <cfgmgr32.h>
-#endif
 
 namespace q42 {
 
@@ -112,47 +108,6 @@ std::vector<Finding> ExamineWindowsDevices(const DeviceList& list)
         findings.push_back(f);
     }
     return findings;
-}
-
-DeviceList LiveWindowsDevices()
-{
-    DeviceList list;
-#ifdef _WIN32
-    ULONG size = 0;
-    if (CM_Get_Device_ID_List_SizeA(&size, nullptr, CM_GETIDLIST_FILTER_PRESENT) != CR_SUCCESS || size == 0) {
-        return list;
-    }
-    std::string ids(size, '\0');
-    if (CM_Get_Device_ID_ListA(nullptr, ids.data(), size, CM_GETIDLIST_FILTER_PRESENT) != CR_SUCCESS) {
-        return list;
-    }
-    list.listed = true;
-    for (const char* id = ids.c_str(); *id != '\0'; id += std::char_traits<char>::length(id) + 1) {
-        const std::string instance = id;
-        const std::string upper = Lower(instance);
-        if (upper.rfind("usb\\", 0) != 0 && upper.rfind("ftdibus\\", 0) != 0) {
-            continue;
-        }
-        DEVINST node = 0;
-        if (CM_Locate_DevNodeA(&node, const_cast<char*>(id), CM_LOCATE_DEVNODE_NORMAL) != CR_SUCCESS) {
-            continue;
-        }
-        PresentDevice device{instance, {}, 0};
-        ULONG status = 0, problem = 0;
-        if (CM_Get_DevNode_Status(&status, &problem, node, 0) == CR_SUCCESS && (status & DN_HAS_PROBLEM) != 0) {
-            device.problem = problem;
-        }
-        char name[256] = {};
-        ULONG length = sizeof name;
-        if (CM_Get_DevNode_Registry_PropertyA(node, CM_DRP_FRIENDLYNAME, nullptr, name, &length, 0) != CR_SUCCESS) {
-            length = sizeof name;
-            CM_Get_DevNode_Registry_PropertyA(node, CM_DRP_DEVICEDESC, nullptr, name, &length, 0);
-        }
-        device.name = name;
-        list.devices.push_back(device);
-    }
-#endif
-    return list;
 }
 
 }  // namespace q42

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include "exit_status.h"
 #include "port_inventory.h"
 
 namespace q42::ctl {
@@ -15,11 +16,10 @@ namespace q42::ctl {
 // by-id=/dev/serial/by-id/usb-FTDI_...": the port number ("-" for none), the device, then what is known.
 QString FormatPortLine(const PortEntry& entry);
 
-// The adapter behind the opened device, as the records name it: its serial number and USB ids, when
-// the system knows them; empty otherwise.
-QJsonObject AdapterJson(const QList<SerialDeviceInfo>& present, const QString& opened);
-
 // One JSON array of objects with the same fields; unknown ones are null.
 QString FormatPortsJson(const QList<PortEntry>& entries);
+
+// The devices present now, as lines or JSON on standard output; "no serial ports" on standard error.
+ExitStatus PrintPorts(bool json);
 
 }  // namespace q42::ctl

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Where the Linux findings read the system from. Every rule reads the roots and facts it is handed,
-// so a test gives it a tree of its own; Live() is this machine as the user running the program.
+// so a test gives it a tree of its own; LiveSystemView() (system/) is this machine as the user
+// running the program.
 #pragma once
 
 #include <functional>
@@ -36,7 +37,6 @@ struct SystemView {
     std::function<NodeFacts(const std::string& path)> node;
     int selfPid = 0;  // the program's own process, never its own holder
 
-    static SystemView Live();
 };
 
 }  // namespace q42

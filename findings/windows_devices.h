@@ -29,7 +29,4 @@ std::pair<std::string, std::string> UsbIdsOf(const std::string& instanceId);
 // what to do.
 std::vector<Finding> ExamineWindowsDevices(const DeviceList& list);
 
-// The devices present now; on other systems, an empty list not read.
-DeviceList LiveWindowsDevices();
-
 }  // namespace q42

@@ -6,7 +6,7 @@
 #include "backup_file.h"
 #include "device_choice.h"
 #include "port_inventory.h"
-#include "ports_report.h"
+#include "run_log.h"
 #include "visible_text.h"
 
 namespace q42::ctl {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "ctl_report.h"
+#include "unit_report.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
 
+#include "run_sessions.h"
 #include "shell_words.h"
 
 namespace q42::ctl {
@@ -78,33 +78,31 @@ RunReport Report(const UnitReportForm& form, const std::vector<std::unique_ptr<U
     return report;
 }
 
-RunReport ReportDetect(bool json, const std::vector<std::unique_ptr<DetectSession>>& sessions)
+QJsonObject LogRecord(const LogHeader& header, const QList<SerialDeviceInfo>& present, const UnitSession& session)
 {
-    RunReport report;
-    QJsonArray found;
-    bool any = false;
-    for (const auto& session : sessions) {
-        any = any || session->FoundBaud().has_value();
-        report.messages << session->Problems();
-        if (json) {
-            found.append(QJsonObject{
-                {QStringLiteral("device"), session->FoundBaud() ? session->Device() : session->Label()},
-                {QStringLiteral("baud"), session->FoundBaud() ? QJsonValue(*session->FoundBaud()) : QJsonValue()},
-                {QStringLiteral("problem"), session->Problems().isEmpty() ? QJsonValue()
-                                                                          : QJsonValue(session->Problems().join(' '))},
-            });
-        } else if (session->FoundBaud()) {
-            report.data += QStringLiteral("%1 %2\n").arg(session->Device()).arg(*session->FoundBaud()).toStdString();
+    QJsonObject record = LogRecordHead(header, present, session.Given(), session.Device(), session.Status(), session.Problems());
+    if (session.ValuesRead()) {
+        record.insert(QStringLiteral("values"), ValuesJson(*session.ValuesRead(), {}));
+    }
+    if (session.WriteAcknowledged()) {
+        QJsonArray changes;
+        for (const Change& change : Changes(session.Before(), session.Written())) {
+            changes.append(ChangeJson(change));
         }
+        record.insert(QStringLiteral("changes"), changes);
     }
-    if (json) {
-        report.data = QJsonDocument(found).toJson(QJsonDocument::Indented).toStdString();
+    if (header.dryRun) {
+        record.insert(QStringLiteral("dry_run"), true);  // values read, nothing written
     }
-    if (sessions.empty()) {
-        report.messages << QStringLiteral("q42ctl: no serial device is present to try");
-    }
-    report.status = any ? ExitStatus::Done : ExitStatus::NoAnswer;
-    return report;
+    record.insert(QStringLiteral("saved"), session.Saved());
+    return record;
+}
+
+ExitStatus RunUnits(const UnitRun& run, const LineTrace& trace)
+{
+    const auto sessions = RunAll<UnitSession>(run.task, run.targets, trace);
+    const ExitStatus logged = LogSessions(run.log, run.header, sessions);
+    return std::max(logged, Deliver(run.output, Report(run.form, sessions)));
 }
 
 }  // namespace q42::ctl

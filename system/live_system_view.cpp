@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "system_view.h"
+#include "live_system.h"
 
 #include <cstdlib>
 
@@ -58,7 +58,7 @@ std::string KernelRelease()
 
 }  // namespace
 
-SystemView SystemView::Live()
+SystemView LiveSystemView()
 {
     SystemView view;
 #ifndef _WIN32

@@ -16,4 +16,7 @@ namespace q42::ctl {
 // device present) on the running event loop, and returns what was found.
 DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const LineTrace& trace);
 
+// Runs doctor and prints its report, as text or JSON; returns its status (DoctorStatus).
+ExitStatus PrintDoctor(const QList<Target>& given, const DetectTask& task, bool json, const LineTrace& trace);
+
 }  // namespace q42::ctl

@@ -2,6 +2,9 @@
 #include "commission_run.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -9,6 +12,11 @@
 #include <memory>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "backup_file.h"
 #include "run_files.h"
 #include "stop_signals.h"
 #include "visible_text.h"
@@ -16,6 +24,43 @@
 namespace q42::ctl {
 
 namespace {
+
+// A terminal that shows colour: never a pipe or a file, never with NO_COLOR set.
+bool ColourTerminal()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return ::isatty(STDOUT_FILENO) != 0 && qEnvironmentVariableIsEmpty("NO_COLOR") &&
+           qEnvironmentVariable("TERM") != QLatin1String("dumb");
+#endif
+}
+
+// Run through sudo, HOME is root's: the files q42ctl keeps go where the technician may not look for
+// them. Said once, before anything is sent; the files are given to the user who ran sudo.
+void SayWhereFilesGoUnderSudo(const QString& backupDir, const QString& log)
+{
+#ifndef _WIN32
+    const QString user = qEnvironmentVariable("SUDO_USER");
+    if (::geteuid() != 0 || user.isEmpty()) {
+        return;
+    }
+    QStringList where;
+    if (!backupDir.isEmpty()) {
+        where << QStringLiteral("the backups go to %1").arg(QFileInfo(backupDir).absoluteFilePath());
+    }
+    if (!log.isEmpty()) {
+        where << QStringLiteral("the log is %1").arg(QFileInfo(log).absoluteFilePath());
+    }
+    if (!where.isEmpty()) {
+        std::fprintf(stderr, "q42ctl: run as root through sudo: %s; new files there belong to %s\n",
+                     qPrintable(where.join(QStringLiteral(", "))), qPrintable(user));
+    }
+#else
+    Q_UNUSED(backupDir);
+    Q_UNUSED(log);
+#endif
+}
 
 // false when standard output did not take the record.
 bool PrintRecord(const UnitRecord& record, const CommissionSetup& setup)
@@ -135,6 +180,28 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
     }
     std::fprintf(stderr, "q42ctl: %s\n", qPrintable(CommissionSummary(records)));
     return status;
+}
+
+// commission: the backups' folder is proved writable and the golden file's digest taken before any
+// unit is waited for; a problem is bad usage, with nothing sent.
+ExitStatus Commission(CommissionSetup setup, const QString& goldenPath, const LineTrace& trace)
+{
+    SayWhereFilesGoUnderSudo(setup.task.backupDir, setup.log);
+    if (!setup.task.backupDir.isEmpty()) {
+        if (const QString problem = PrepareBackupDir(setup.task.backupDir); !problem.isEmpty()) {
+            std::fprintf(stderr, "q42ctl: %s; nothing was sent (--backup-dir DIR chooses another)\n", qPrintable(problem));
+            return ExitStatus::BadUsage;
+        }
+    }
+    QFile golden(goldenPath);
+    if (!golden.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "q42ctl: %s: cannot be read: %s\n", qPrintable(goldenPath), qPrintable(golden.errorString()));
+        return ExitStatus::BadUsage;
+    }
+    setup.golden = {QFileInfo(goldenPath).fileName(),
+                    QString::fromLatin1(QCryptographicHash::hash(golden.readAll(), QCryptographicHash::Sha256).toHex())};
+    setup.colour = !setup.json && ColourTerminal();
+    return RunCommission(setup, trace);
 }
 
 }  // namespace q42::ctl

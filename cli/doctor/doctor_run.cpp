@@ -2,13 +2,13 @@
 #include "doctor_run.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "failure_symptom.h"
-#include "linux_findings.h"
 #include "port_inventory.h"
 #include "run_sessions.h"
 #include "system_line.h"
-#include "windows_devices.h"
+#include "this_system.h"
 
 namespace q42::ctl {
 
@@ -16,7 +16,7 @@ namespace {
 
 int WindowPortOf(const QString& device, const QList<SerialDeviceInfo>& present)
 {
-    for (const auto& [n, reached] : PortNumbersInUse(present, SystemEnvironment, kWindowsPortNames)) {
+    for (const auto& [n, reached] : PortNumbersInUse(present, SystemEnvironment)) {
         if (reached == device) {
             return n;
         }
@@ -65,7 +65,7 @@ void SayReservedPortsOnce(DoctorReport& report)
 
 // What a device's failed probe adds, looked for in the system: the finding that explains the open
 // failure or the silence, else the line's own words.
-std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device, const DetectSession& probe)
+std::vector<Finding> ProbeFindings(const QString& device, const DetectSession& probe)
 {
     const std::string path = device.toStdString();
     const QString said = probe.Problems().isEmpty() ? QString() : probe.Problems().constLast();
@@ -82,8 +82,7 @@ std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device
             return {LineFinding(FindingKind::NotSerial, device, said)};
         }
         const std::optional<Symptom> symptom = SymptomOf(kind);
-        const std::optional<Finding> explained =
-            symptom && !kWindowsPortNames ? ExplainFailure(view, path, *symptom) : std::nullopt;
+        const std::optional<Finding> explained = symptom ? ExplainFailureHere(path, *symptom) : std::nullopt;
         std::vector<Finding> findings{LineFinding(FindingKind::CannotOpen, device, said)};
         if (explained) {
             findings.push_back(*explained);
@@ -94,10 +93,8 @@ std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device
     silent.fix = "Check that the unit is powered and that the cable is plugged into it and into the adapter; a "
                  "crossed or straight cable of the wrong kind passes nothing.";
     std::vector<Finding> findings{silent};
-    if (!kWindowsPortNames) {
-        // A terminal that holds the port without a lock takes the answers away.
-        Append(findings, ExamineDevice(view, path, true));
-    }
+    // A terminal that holds the port without a lock takes the answers away.
+    Append(findings, DeviceFindingsHere(path, true));
     return findings;
 }
 
@@ -105,7 +102,6 @@ std::vector<Finding> ProbeFindings(const SystemView& view, const QString& device
 
 DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const LineTrace& trace)
 {
-    const SystemView view = SystemView::Live();
     DoctorReport report;
     report.system = SystemLine();
     const QList<SerialDeviceInfo> present = SystemSerialDevices();
@@ -119,28 +115,18 @@ DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const
     for (const Target& target : targets) {
         devices.append(TargetDevice(target, present));
     }
-    std::vector<Finding> system;
-    if (kWindowsPortNames) {
-        system = ExamineWindowsDevices(LiveWindowsDevices());
-        if (present.isEmpty()) {
-            system.insert(system.begin(), Finding{FindingKind::NoAdapter, {}, {}, "No serial port is present.",
-                                                  "Plug the adapter in; Device Manager, under Ports (COM & LPT), "
-                                                  "lists it when Windows has a driver for it.", true});
-        }
-    } else {
-        system = ExamineAdapters(view, ScanUsbSerialAdapters(view));
-        // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
-        const bool givenExists = !given.isEmpty() && std::any_of(devices.begin(), devices.end(), [&](const QString& device) {
-            return !device.isEmpty() && view.node(device.toStdString()).exists;
-        });
-        // Each device's own ModemManager line names it; the system's would only say it again.
-        system.erase(std::remove_if(system.begin(), system.end(),
-                                    [&](const Finding& f) {
-                                        return (givenExists && f.kind == FindingKind::NoAdapter) ||
-                                               (!targets.isEmpty() && f.kind == FindingKind::ModemManager);
-                                    }),
-                     system.end());
-    }
+    std::vector<Finding> system = AdapterFindingsHere(!present.isEmpty());
+    // A device given that exists, a pseudo-terminal say, makes "no USB adapter" beside the point.
+    const bool givenExists = !given.isEmpty() && std::any_of(devices.begin(), devices.end(), [](const QString& device) {
+        return !device.isEmpty() && DeviceNodeHere(device.toStdString());
+    });
+    // Each device's own ModemManager line names it; the system's would only say it again.
+    system.erase(std::remove_if(system.begin(), system.end(),
+                                [&](const Finding& f) {
+                                    return (givenExists && f.kind == FindingKind::NoAdapter) ||
+                                           (!targets.isEmpty() && f.kind == FindingKind::ModemManager);
+                                }),
+                 system.end());
     Append(report.findings, system);
     const auto shuts = [](const std::vector<Finding>& findings) {
         return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return KeepsPortShut(f.kind); });
@@ -153,10 +139,7 @@ DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const
     QList<QString> probed;
     for (qsizetype i = 0; i < targets.size(); ++i) {
         const QString& device = devices[i];
-        std::vector<Finding> node;
-        if (!kWindowsPortNames && !device.isEmpty()) {
-            node = ExamineDevice(view, device.toStdString(), false);
-        }
+        const std::vector<Finding> node = device.isEmpty() ? std::vector<Finding>{} : DeviceFindingsHere(device.toStdString(), false);
         Append(report.findings, node);
         if (shuts(node)) {
             report.portShut = true;
@@ -176,10 +159,17 @@ DoctorReport RunDoctor(const QList<Target>& given, const DetectTask& task, const
         }
         report.portShut = report.portShut || (probe.Status() == ExitStatus::CannotOpen && !probe.LostWhileWaiting());
         const QString device = probe.OpenedDevice().isEmpty() ? probed[static_cast<qsizetype>(i)] : probe.OpenedDevice();
-        Append(report.findings, ProbeFindings(view, device.isEmpty() ? probe.Label() : device, probe));
+        Append(report.findings, ProbeFindings(device.isEmpty() ? probe.Label() : device, probe));
     }
     SayReservedPortsOnce(report);
     return report;
+}
+
+ExitStatus PrintDoctor(const QList<Target>& given, const DetectTask& task, bool json, const LineTrace& trace)
+{
+    const DoctorReport report = RunDoctor(given, task, trace);
+    std::fputs(json ? DoctorJson(report).c_str() : qPrintable(DoctorText(report)), stdout);
+    return DoctorStatus(report);
 }
 
 }  // namespace q42::ctl
