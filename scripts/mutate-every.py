@@ -19,13 +19,14 @@ from concurrent.futures import ThreadPoolExecutor
 
 # Which suites cover a file, as ctest name patterns, fastest first; the system's rules have a suite
 # of their own, which needs only its own program rebuilt.
-BUILD_ONLY = [(r"^platform/(finding|linux_findings|usb_adapters|process_table|windows_devices)\.cpp$",
+BUILD_ONLY = [(r"^findings/",
                "system_findings_test")]
 SUITES = [
-    (r"^platform/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
+    (r"^system/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|Q42ctl|PanelBoxes|PanelLine)\."),
+    (r"^findings/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
                     r"WindowsDevices)\."),
-    (r"^cli/(line_reader|commission_)", r"^(Commission|Q42ctl)\."),
-    (r"^cli/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
+    (r"^cli/commission/", r"^(Commission|Q42ctl)\."),
+    (r"^(cli|exchange|values)/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
     (r"^ui/", r"^(PanelBoxes|PanelWindow|PanelLine)\."),
     (r"^serial/receive", r"^(ReceiveAccumulator|RestingTick|UnitExchange|PanelLine)\."),
     (r"^serial/", r"^(LineEnd|PortNames|OpenErrors|LineSettings|UnitExchange|Q42ctl|PanelWindow|PanelLine)\."),
