@@ -12,6 +12,7 @@
 
 #include <csignal>
 
+#include "ctl_process.h"
 #include "sim_process.h"
 
 namespace q42::test {
@@ -117,27 +118,17 @@ TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
         SimProcess sim({"--verbose"});
         QTemporaryDir dir;
         const QString report = dir.filePath("report.txt");
-        QProcess run;
-        run.start(QStringLiteral(Q42CTL_PATH), {"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
-        QString err;
-        const auto sawPrompt = [&](const char* prompt) {
-            return WaitFor([&] {
-                err += QString::fromLocal8Bit(run.readAllStandardError());
-                return err.contains(prompt);
-            }, std::chrono::seconds(20));
-        };
-        ASSERT_TRUE(sawPrompt("Type one value to change")) << err.toStdString();
-        run.write("L9_ATT_DL=11\n");
-        ASSERT_TRUE(sawPrompt("Switch the unit off")) << err.toStdString();
+        Ctl run({"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
+        ASSERT_TRUE(run.Saw("Type one value to change")) << run.err.toStdString();
+        run.process.write("L9_ATT_DL=11\n");
+        ASSERT_TRUE(run.Saw("Switch the unit off")) << run.err.toStdString();
         if (c.signal == 0) {
-            run.closeWriteChannel();
+            run.process.closeWriteChannel();
         } else {
-            ::kill(static_cast<pid_t>(run.processId()), c.signal);
+            ::kill(static_cast<pid_t>(run.process.processId()), c.signal);
         }
-        ASSERT_TRUE(run.waitForFinished(30000));
-        err += QString::fromLocal8Bit(run.readAllStandardError());
-        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(run.exitCode(), 4) << err.toStdString();
+        EXPECT_EQ(run.Finish(), 4) << run.err.toStdString();
+        const QString& err = run.err;
         EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
         EXPECT_TRUE(err.contains("acceptance: first values put back: PASS")) << err.toStdString();
         EXPECT_TRUE(err.contains("acceptance: stopped early: 5 of 5 steps passed")) << err.toStdString();
@@ -152,15 +143,10 @@ TEST(Acceptance, StopsWhereNoUnitAnswersAndKeepsTheRecord)
 {
     SimProcess silent({"--no-answer", "--verbose"});
     QTemporaryDir dir;
-    QProcess run;
-    run.start(QStringLiteral(Q42CTL_PATH),
-              {"-r", silent.Device(), "-t", "200", "doctor", "--acceptance", dir.filePath("report.txt")});
-    run.closeWriteChannel();
-    ASSERT_TRUE(run.waitForFinished(20000));
-    EXPECT_EQ(run.exitCode(), 4);
-    QFile file(dir.filePath("report.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    Ctl run({"-r", silent.Device(), "-t", "200", "doctor", "--acceptance", dir.filePath("report.txt")});
+    run.process.closeWriteChannel();
+    EXPECT_EQ(run.Finish(), 4);
+    const QString text = Contents(dir.filePath("report.txt"));
     EXPECT_TRUE(text.contains("== doctor: FAIL: no unit answered")) << text.toStdString();
     EXPECT_FALSE(text.contains("== get")) << "nothing after a doctor that found no unit";
     EXPECT_EQ(silent.Commands(), "21 21");

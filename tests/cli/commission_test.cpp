@@ -19,47 +19,11 @@
 
 #include <unistd.h>
 
+#include "ctl_process.h"
 #include "sim_process.h"
 
 namespace q42::test {
 namespace {
-
-// A running q42ctl whose output the test reads as it comes.
-struct Ctl {
-    QProcess process;
-    QString out;
-    QString err;
-
-    explicit Ctl(const QStringList& args)
-    {
-        process.start(QStringLiteral(Q42CTL_PATH), args);
-        process.waitForStarted();
-    }
-    // Waits until `text` has appeared `times` times on standard output (or error).
-    bool Saw(const QString& text, int times = 1, bool onErr = true)
-    {
-        return WaitFor([&] {
-            out += QString::fromLocal8Bit(process.readAllStandardOutput());
-            err += QString::fromLocal8Bit(process.readAllStandardError());
-            return (onErr ? err : out).count(text) >= times;
-        }, std::chrono::seconds(10));
-    }
-    int Finish()
-    {
-        const bool ended = WaitFor([&] { return process.state() == QProcess::NotRunning; }, std::chrono::seconds(10));
-        out += QString::fromLocal8Bit(process.readAllStandardOutput());
-        err += QString::fromLocal8Bit(process.readAllStandardError());
-        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-    QList<QJsonObject> Records() const
-    {
-        QList<QJsonObject> records;
-        for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-            records << QJsonDocument::fromJson(line.toUtf8()).object();
-        }
-        return records;
-    }
-};
 
 QString Write(const QTemporaryDir& dir, const char* name, const char* text)
 {
@@ -110,7 +74,7 @@ TEST(Commission, UnitsInARowWithTheirIdsBackupsAndOneRecordEach)
     EXPECT_EQ(ctl.err.count("was given before"), 1);
     EXPECT_TRUE(ctl.err.endsWith("q42ctl: 4 units: 4 passed, 0 failed\n")) << ctl.err.toStdString();
 
-    const QList<QJsonObject> records = ctl.Records();
+    const QList<QJsonObject> records = JsonLines(ctl.out.toUtf8());
     ASSERT_EQ(records.size(), 4) << ctl.out.toStdString();
     const int before[] = {11, 12, 15, 20};
     for (int i = 0; i < 4; ++i) {
@@ -320,11 +284,9 @@ TEST(Commission, AStopSignalDuringAUnitFinishesItAndASecondStopsAtOnce)
         EXPECT_TRUE(ctl->err.contains(c.said)) << ctl->err.toStdString();
         EXPECT_TRUE(ctl->out.startsWith(c.count == 1 ? "PASS" : "FAIL  " + sim.Device() + "  id=-  failed at the set  "))
             << ctl->out.toStdString();
-        QFile kept(log);
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = kept.readAll().split('\n');
-        ASSERT_EQ(lines.size(), 2) << "one whole line for the unit";
-        EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object()["result"].toString(), c.count == 1 ? "PASS" : "FAIL");
+        const QString kept = Contents(log);
+        ASSERT_EQ(kept.count('\n'), 1) << "one whole line for the unit";
+        EXPECT_EQ(JsonLines(kept.toUtf8()).value(0)["result"].toString(), c.count == 1 ? "PASS" : "FAIL");
     }
 }
 
@@ -352,11 +314,9 @@ TEST(Commission, AClosedStandardOutputEndsTheRunAfterTheUnitWithItsLogLine)
     const QString err = QString::fromLocal8Bit(run.readAllStandardError());
     EXPECT_TRUE(err.contains("q42ctl: standard output could not be written: stopping once the unit under way is done\n"))
         << err.toStdString();
-    QFile kept(log);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = kept.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object()["result"].toString(), "PASS");
+    const QString kept = Contents(log);
+    ASSERT_EQ(kept.count('\n'), 1);
+    EXPECT_EQ(JsonLines(kept.toUtf8()).value(0)["result"].toString(), "PASS");
 }
 
 // The command a FAIL record gives to put its backup back works when pasted into sh, from a backup
@@ -379,7 +339,7 @@ TEST(Commission, TheRestoreCommandOfAFailWorksPastedFromAnyFolder)
             Ctl ctl({"-r", sim.Device(), "-s", QString::number(baud), "--json", "commission", "--from", golden, "--backup-dir",
                      folder, "--units", "1"});
             EXPECT_EQ(ctl.Finish(), 5) << ctl.err.toStdString();
-            const QList<QJsonObject> records = ctl.Records();
+            const QList<QJsonObject> records = JsonLines(ctl.out.toUtf8());
             ASSERT_EQ(records.size(), 1) << ctl.out.toStdString();
             const QString restore = records[0]["restore"].toString();
             EXPECT_EQ(restore.contains(" -s 9600 "), baud == 9600) << restore.toStdString();

@@ -76,15 +76,5 @@ TEST(CtlTable, ManPageAndCompletionNameEveryCommandAndOptionAndNoOther)
     EXPECT_EQ(Found(completion, R"re(compgen -W "([a-z][a-z ]*)")re"), words);
 }
 
-TEST(CtlTable, CommandWordsBothWays)
-{
-    for (const CommandRow& command : Commands()) {
-        EXPECT_EQ(CommandNamed(QString::fromLatin1(command.word)), command.command) << command.word;
-        EXPECT_STREQ(CommandWord(command.command), command.word);
-    }
-    EXPECT_FALSE(CommandNamed(QStringLiteral("GET")).has_value());
-    EXPECT_EQ(CommandWordList().toStdString(), "get, set, save, ports, detect, commission or doctor");
-}
-
 }  // namespace
 }  // namespace q42::ctl

@@ -24,28 +24,12 @@
 
 #include <algorithm>
 
+#include "ctl_process.h"
 #include "fake_system.h"
 #include "sim_process.h"
 
 namespace q42::test {
 namespace {
-
-struct CtlRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CtlRun RunCtl(const QStringList& args, const std::function<void()>& inChild = {})
-{
-    QProcess process;
-    process.setChildProcessModifier(inChild);
-    process.start(QStringLiteral(Q42CTL_PATH), args);
-    process.waitForFinished(20000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
-}
 
 struct RunCase {
     const char* name;
@@ -201,12 +185,6 @@ TEST(Q42ctl, CommandsAndFaultsAgainstTheSimulatedUnit)
     EXPECT_TRUE(help.out.startsWith("Usage: q42ctl ") && help.out.contains("detect [--json]") &&
                 help.out.contains("serial:NUMBER") && help.out.contains("--trace"))
         << help.out.toStdString();
-}
-
-QString Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<unreadable>");
 }
 
 // -o FILE: replaced whole when every unit answered, left exactly as it was otherwise, and a file that
@@ -422,12 +400,9 @@ TEST(Q42ctl, LogKeepsOneRecordPerUnitAndRun)
     EXPECT_EQ(QList<int>({runs[0].exitCode(), runs[1].exitCode()}), QList<int>({0, 4}));
     EXPECT_EQ(runs[0].readAllStandardError(), "") << "a log written whole says nothing";
     QMap<QString, QJsonObject> byUnit;
-    for (const QString& line : Contents(log).split('\n', Qt::SkipEmptyParts)) {
-        QJsonParseError error{};
-        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8(), &error).object();
-        ASSERT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+    for (const QJsonObject& record : JsonLines(Contents(log).toUtf8())) {
         const QString time = record["time"].toString();
-        EXPECT_TRUE(time.endsWith("Z") && QDateTime::fromString(time, Qt::ISODateWithMs).isValid()) << line.toStdString();
+        EXPECT_TRUE(time.endsWith("Z") && QDateTime::fromString(time, Qt::ISODateWithMs).isValid()) << Contents(log).toStdString();
         byUnit.insert(record["unit"].toString(), record);
     }
     ASSERT_EQ(byUnit.keys(), QStringList({"", "A-0001", "B \"2\"\\"})) << Contents(log).toStdString();
@@ -461,8 +436,7 @@ TEST(Q42ctl, DetectFindsTheDeviceAndRateOfEachUnit)
     const CtlRun run = RunCtl({"-r", fast.Device(), "-r", slow.Device(), "-r", silent.Device(), "-r",
                                "/dev/q42-no-such-device", "-t", "400", "--log", dir.filePath("log"), "detect"});
     QStringList logged;  // each device tried: its status and the rate found
-    for (const QString& line : Contents(dir.filePath("log")).split('\n', Qt::SkipEmptyParts)) {
-        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+    for (const QJsonObject& record : JsonLines(Contents(dir.filePath("log")).toUtf8())) {
         logged << QStringLiteral("%1 %2").arg(record["status"].toInt()).arg(record["baud"].toInt());
     }
     EXPECT_EQ(logged, QStringList({"0 57600", "0 9600", "4 0", "3 0"}));

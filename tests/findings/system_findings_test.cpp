@@ -398,32 +398,6 @@ TEST(Explaining, FirstThatAppliesInOrder)
     }
 }
 
-// Which kinds can explain which symptom at all, each kind alone: a device that is not there is never
-// put down to the user's groups, nor a refused open to a missing driver.
-TEST(Explaining, EachKindExplainsOnlyItsSymptoms)
-{
-    const std::map<Symptom, std::vector<std::string>> expected = {
-        {Symptom::Missing, {"no-adapter", "no-driver", "taken-by-usbfs", "device-problem"}},
-        {Symptom::Denied, {"not-in-group", "not-in-this-login", "no-access", "reserved-port"}},
-        {Symptom::Busy, {"held-by-program", "held-unseen", "modemmanager"}},
-        {Symptom::Silent, {"held-by-program", "modemmanager"}},
-    };
-    for (const auto& [symptom, kinds] : expected) {
-        std::vector<std::string> explaining;
-        for (const FindingKind kind : AllFindingKinds()) {
-            const std::vector<Finding> alone{Finding{kind, {}, {}, {}, {}, false}};
-            if (const Finding* found = Explaining(alone, symptom)) {
-                EXPECT_EQ(found, &alone[0]);
-                explaining.push_back(FindingKindName(kind));
-            }
-        }
-        std::sort(explaining.begin(), explaining.end());
-        std::vector<std::string> sorted = kinds;
-        std::sort(sorted.begin(), sorted.end());
-        EXPECT_EQ(explaining, sorted) << "symptom " << static_cast<int>(symptom);
-    }
-}
-
 TEST(FindingKinds, NamesAreDocumentedWordsAndEachKeepsItsWeight)
 {
     std::vector<std::string> names;
