@@ -6,7 +6,6 @@
 #include "acceptance_run.h"
 #include "backup_file.h"
 #include "commission_run.h"
-#include "ctl_table.h"
 #include "detect_report.h"
 #include "doctor_run.h"
 #include "ports_report.h"
@@ -43,32 +42,32 @@ DetectTask DetectTaskOf(const CtlRequest& request)
     return task;
 }
 
-LogHeader LogHeaderOf(const CtlRequest& request)
+LogHeader LogHeaderOf(const CtlRequest& request, const QString& word)
 {
-    return {QLatin1String(CommandWord(request.command)), request.Baud(), request.unitId, request.dryRun};
+    return {word, request.Baud(), request.unitId, request.dryRun};
 }
 
 }  // namespace
 
-ExitStatus RunUnitCommand(const CtlRequest& request, const LineTrace& trace)
+ExitStatus RunUnitCommand(const CtlRequest& request, const QString& word, const LineTrace& trace)
 {
     const UnitReportForm form{request.command == Command::Get, request.json, request.selection, request.dryRun,
                               request.save.value_or(false)};
-    return RunUnits({UnitTaskOf(request), request.targets, form, LogHeaderOf(request), request.log, request.output}, trace);
+    return RunUnits({UnitTaskOf(request), request.targets, form, LogHeaderOf(request, word), request.log, request.output}, trace);
 }
 
-ExitStatus RunPortsCommand(const CtlRequest& request, const LineTrace&)
+ExitStatus RunPortsCommand(const CtlRequest& request, const QString&, const LineTrace&)
 {
     return PrintPorts(request.json);
 }
 
-ExitStatus RunDetectCommand(const CtlRequest& request, const LineTrace& trace)
+ExitStatus RunDetectCommand(const CtlRequest& request, const QString& word, const LineTrace& trace)
 {
-    return RunDetect({DetectTaskOf(request), request.targets, request.json, LogHeaderOf(request), request.log, request.output},
+    return RunDetect({DetectTaskOf(request), request.targets, request.json, LogHeaderOf(request, word), request.log, request.output},
                      trace);
 }
 
-ExitStatus RunCommissionCommand(const CtlRequest& request, const LineTrace& trace)
+ExitStatus RunCommissionCommand(const CtlRequest& request, const QString&, const LineTrace& trace)
 {
     CommissionSetup setup;
     setup.task = {request.Baud(), {request.timeoutMs, request.retries}, request.edits,
@@ -81,7 +80,7 @@ ExitStatus RunCommissionCommand(const CtlRequest& request, const LineTrace& trac
     return Commission(setup, request.from, trace);
 }
 
-ExitStatus RunDoctorCommand(const CtlRequest& request, const LineTrace& trace)
+ExitStatus RunDoctorCommand(const CtlRequest& request, const QString&, const LineTrace& trace)
 {
     if (!request.acceptance.isEmpty()) {
         return RunAcceptance({request.targets, request.timeoutMs, request.acceptance, QCoreApplication::applicationFilePath()});

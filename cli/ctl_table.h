@@ -74,7 +74,8 @@ enum class Units { Needed, Optional, None };
 
 // A command's own arguments (names, assignments, the values file) into the request; a problem, or "".
 using ArgumentReader = QString (*)(const QStringList& arguments, CtlRequest& request);
-using CommandHandler = ExitStatus (*)(const CtlRequest& request, const LineTrace& trace);
+// A command's handler; `word` is how the command was named, for its records.
+using CommandHandler = ExitStatus (*)(const CtlRequest& request, const QString& word, const LineTrace& trace);
 
 struct CommandRow {
     Command command;

@@ -82,5 +82,6 @@ int main(int argc, char** argv)
         return static_cast<int>(ExitStatus::BadUsage);
     }
     const LineTrace trace(request.trace);
-    return FlushOutput(CommandRowOf(request.command).run(request, trace));
+    const CommandRow& command = CommandRowOf(request.command);
+    return FlushOutput(command.run(request, QLatin1String(command.word), trace));
 }
