@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include <QTemporaryDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "ctl_options.h"
 #include "value_text.h"
@@ -120,6 +125,22 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {{"-r", "/dev/a", "-s", "9601", "get"}, "baud rate \"9601\": the unit talks at 9600 or 57600"},
         {{"-r", "/dev/a", "-t", "0", "get"}, "timeout \"0\": give milliseconds from 1 to 600000"},
         {{"-r", "/dev/a", "-t", "600001", "get"}, "timeout \"600001\": give milliseconds from 1 to 600000"},
+        {{"-r", "/dev/a", "-r", "/dev/b", "--unit-id", "X", "get"},
+         "--unit-id names one unit: give it with one -r or -p and a command that talks to it"},
+        {{"--unit-id", "X", "ports"}, "--unit-id names one unit: give it with one -r or -p and a command that talks to it"},
+        {{"-r", "/dev/a", "--log", "f", "ports"}, "ports lists every device; it takes no -r or -p"},
+        {{"--log", "f", "ports"}, "--log records the units a command talks to; ports talks to none"},
+        {{"-r", "/dev/a", "-o", "f", "set", "l9_att_dl=1"}, "--output goes with get"},
+        {{"-r", "/dev/a", "-o", "f", "doctor"}, "doctor only looks: it writes no file, so it takes no -o or --log "
+                                                 "(--acceptance REPORT keeps a guided run's record)"},
+        {{"doctor", "--acceptance", "r", "--json"}, "--acceptance goes with doctor, without --json"},
+        {{"-r", "/dev/a", "-r", "/dev/b", "doctor", "--acceptance", "r"},
+         "--acceptance guides a run with one unit: give one -r or -p, or none to let doctor find it"},
+        {{"-r", "/dev/a", "--units", "0", "get"},
+         "--ask-unit-id, --backup-dir, --no-backup, --no-save and --units go with commission"},
+        {{"-r", "/dev/a", "-o", "", "get"}, "--output was given an empty file name; nothing was sent (in a script: is its variable set?)"},
+        {{"-r", "/dev/a", "commission", "--from", "f", "--backup-dir", ""}, "--backup-dir was given an empty folder name; nothing "
+                                                                            "was sent (in a script: is its variable set?)"},
         {{"--help"}, ""},
     };
     for (const Case& c : cases) {
@@ -128,9 +149,26 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         EXPECT_EQ(parsed.request.has_value(), *c.error == '\0' && !parsed.help && !parsed.version)
             << c.args.join(' ').toStdString();
     }
-    const ParsedCommandLine ports = ParseCommandLine({"q42ctl", "-p", "COM12", "-p", "255", "get"});
+    const ParsedCommandLine ports = ParseCommandLine({"q42ctl", "-p", "COM12", "-p", "255", "-r", "/dev/a", "get"});
     ASSERT_TRUE(ports.request);
-    EXPECT_EQ(ports.request->targets, (QList<Target>{{QString(), 12}, {QString(), 255}}));
+    EXPECT_EQ(ports.request->targets, (QList<Target>{{"/dev/a"}, {QString(), 12}, {QString(), 255}})) << "devices, then numbers";
+    // Each option in its field; what was not given keeps its absence or the table's default.
+    QTemporaryDir dir;
+    QFile golden(dir.filePath("golden.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::WriteOnly) && golden.write("L9_ATT_DL=20\n") > 0);
+    golden.close();
+    const ParsedCommandLine given = ParseCommandLine({"q42ctl", "-r", "/dev/a", "-s", "9600", "-t", "250", "--retries", "3",
+                                                     "--no-save", "--no-backup", "--units", "4", "--ask-unit-id", "--json",
+                                                     "commission", "--from", golden.fileName()});
+    ASSERT_TRUE(given.request) << given.error.toStdString();
+    const CtlRequest& r = *given.request;
+    EXPECT_EQ(std::tuple(r.Baud(), r.timeoutMs, r.retries, r.save, r.backupDir, r.units, r.askUnitId, r.json),
+              std::tuple(9600, 250, 3, std::optional(false), std::optional(QString()), 4, true, true));
+    const ParsedCommandLine plain = ParseCommandLine({"q42ctl", "-r", "/dev/a", "set", "l9_att_dl=1", "--save"});
+    ASSERT_TRUE(plain.request);
+    EXPECT_EQ(std::tuple(plain.request->baud, plain.request->Baud(), plain.request->timeoutMs, plain.request->retries,
+                         plain.request->save, plain.request->backupDir),
+              std::tuple(std::optional<qint32>(), 57600, 1000, 0, std::optional(true), std::optional<QString>()));
 }
 
 }  // namespace
