@@ -85,7 +85,8 @@ QString Bind(const QCommandLineParser& parser, CtlRequest& request, Chosen chose
         if (!chosen(row) || IsTargets(row) || (!given && *row.defaultValue == '\0')) {
             continue;
         }
-        const QString value = parser.value(Name(row));
+        // A switch has no value to ask for (Qt 6.8 warns on standard error when one is asked).
+        const QString value = *row.valueName != '\0' ? parser.value(Name(row)) : QString();
         if (IsNumber(row)) {
             const auto number = NumberIn(row.range, value);
             if (!number) {
