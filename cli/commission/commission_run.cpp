@@ -153,7 +153,6 @@ ExitStatus RunCommission(const CommissionSetup& setup, const LineTrace& trace)
     }
     StopSignals stops;
     QObject::connect(&stops, &StopSignals::stopRequested, [&](int count, const QString& what) {
-        ledger.stopping = true;
         if (count == 1) {
             if (what == QLatin1String("Ctrl-C")) {
                 std::fprintf(stderr, "q42ctl: stopping once the unit under way is done (Ctrl-C again stops at once)\n");
