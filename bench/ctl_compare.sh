@@ -2,7 +2,8 @@
 # Runs two builds of q42ctl side by side over the same rows (the rows of q42ctl's test tables: the
 # simulated unit's faults, each with --trace, and every usage error, alone and two at once) against
 # fresh simulated units, and prints each row whose standard output, standard error (trace times,
-# record times and device names left out) or exit status differ, with the difference.
+# record times, device names and how the received bytes were split left out) or exit status
+# differ, with the difference.
 #   bench/ctl_compare.sh OLD_BIN_DIR NEW_BIN_DIR
 set -uo pipefail
 old=${1:?the earlier build\'s bin folder}
@@ -124,10 +125,13 @@ rows=(
 # with the process that started it.
 unit() {
   local out=$work/unit
+  : >"$out"
   "$new/q42-unit-sim" "$@" >"$out" 2>/dev/null &
   sim_pid=$!
-  for _ in $(seq 100); do [ -s "$out" ] && break; sleep 0.02; done
+  # The device's whole line, not the first bytes of it: a busy machine may be slow to write it.
+  for _ in $(seq 500); do [ "$(wc -l <"$out")" -ge 1 ] && break; sleep 0.02; done
   dev=$(head -n1 "$out")
+  [ -n "$dev" ] || echo "q42-unit-sim $* gave no device" >&2
 }
 
 run() {  # BIN SIMOPTS ARGS RESULT: "status", standard output, standard error, the unit's device and times masked
@@ -138,7 +142,14 @@ run() {  # BIN SIMOPTS ARGS RESULT: "status", standard output, standard error, t
   Q42_COM3=$dev eval "\"\$1/q42ctl\" --trace $args" >"$work/out" 2>"$work/err" </dev/null
   local status=$?
   local mask=(-e "s|$dev|{dev}|g" -e 's/^\[ *[0-9.]* ms\]/[t]/' -e 's/[0-9]\{4\}-[0-9-]*T[0-9:.]*Z/{time}/g')
-  { echo "status $status"; sed "${mask[@]}" "$work/out"; sed "${mask[@]}" "$work/err"; } >"$4"
+  # How the bytes came in pieces is the machine's timing, not q42ctl's: the pieces received are left
+  # out, and what was dropped is joined into one line a run.
+  { echo "status $status"; sed "${mask[@]}" "$work/out"; sed "${mask[@]}" "$work/err" | grep -vE '^\[t\] .* received ' |
+      awk '{ i = index($0, " dropped  ") }
+           /^\[t\] / && i > 0 { head = substr($0, 1, i + 9); run = run substr($0, i + 10); next }
+           run != "" { print head run; run = "" }
+           { print }
+           END { if (run != "") print head run }'; } >"$4"
   rm -f "$work/run.log" "$work/x" "$work/x.log" "$work/r.txt"
   kill "$sim_pid" 2>/dev/null
   wait "$sim_pid" 2>/dev/null

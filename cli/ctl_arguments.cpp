@@ -51,14 +51,8 @@ QString ReadSetValues(const QStringList& arguments, CtlRequest& request)
     return request.edits.HoldsNone() ? QStringLiteral("set needs NAME=VALUE arguments or --from FILE") : QString();
 }
 
-QString ReadGoldenValues(const QStringList& arguments, CtlRequest& request)
+QString ReadGoldenValues(const QStringList&, CtlRequest& request)
 {
-    if (!arguments.isEmpty()) {
-        return QStringLiteral("unexpected argument \"%1\"").arg(arguments.first());
-    }
-    if (request.from.isEmpty() || request.from == QLatin1String("-")) {
-        return QStringLiteral("commission needs --from FILE, a file by name: its name and SHA-256 go into every record");
-    }
     if (request.askUnitId && request.targets.size() > 1) {
         return QStringLiteral("--ask-unit-id reads every id from one input, so it takes one -r or -p");
     }

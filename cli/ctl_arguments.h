@@ -12,7 +12,7 @@ namespace q42::ctl {
 
 QString ReadValueNames(const QStringList& arguments, CtlRequest& request);
 QString ReadSetValues(const QStringList& arguments, CtlRequest& request);
-// commission: the golden file is read whole before any unit is waited for.
+// commission: the golden file (named, as its row requires) is read whole before any unit is waited for.
 QString ReadGoldenValues(const QStringList& arguments, CtlRequest& request);
 
 }  // namespace q42::ctl

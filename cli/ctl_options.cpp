@@ -252,16 +252,20 @@ QString ReadRequest(const QCommandLineParser& parser, QStringList words, CtlRequ
     if (problem.isEmpty()) {
         problem = CheckCombination(parser, request);
     }
+    const CommandRow& row = CommandRowOf(request.command);
+    if (problem.isEmpty() && !row.takesWords && !words.isEmpty()) {
+        problem = QStringLiteral("unexpected argument \"%1\"").arg(words.first());
+    }
+    if (problem.isEmpty() && row.needsNamedFile && (request.from.isEmpty() || request.from == QLatin1String("-"))) {
+        problem = QStringLiteral("%1 needs --from FILE, a file by name: its name and SHA-256 go into every record").arg(QLatin1String(row.word));
+    }
     if (problem.isEmpty()) {
         problem = Bind(parser, request, ownNumber);
     }
-    if (!problem.isEmpty()) {
-        return problem;
+    if (problem.isEmpty() && row.readArguments != nullptr) {
+        problem = row.readArguments(words, request);
     }
-    if (const ArgumentReader read = CommandRowOf(request.command).readArguments) {
-        return read(words, request);
-    }
-    return words.isEmpty() ? QString() : QStringLiteral("unexpected argument \"%1\"").arg(words.first());
+    return problem;
 }
 
 }  // namespace

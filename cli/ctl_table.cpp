@@ -10,13 +10,13 @@ namespace q42::ctl {
 namespace {
 
 constexpr CommandRow kCommands[] = {
-    {Command::Get, "get", Units::Needed, ReadValueNames, RunUnitCommand},
-    {Command::Set, "set", Units::Needed, ReadSetValues, RunUnitCommand},
-    {Command::Save, "save", Units::Needed, nullptr, RunUnitCommand},
-    {Command::Ports, "ports", Units::None, nullptr, RunPortsCommand},
-    {Command::Detect, "detect", Units::Optional, nullptr, RunDetectCommand},
-    {Command::Commission, "commission", Units::Needed, ReadGoldenValues, RunCommissionCommand},
-    {Command::Doctor, "doctor", Units::Optional, nullptr, RunDoctorCommand},
+    {Command::Get, "get", Units::Needed, true, false, ReadValueNames, RunUnitCommand},
+    {Command::Set, "set", Units::Needed, true, false, ReadSetValues, RunUnitCommand},
+    {Command::Save, "save", Units::Needed, false, false, nullptr, RunUnitCommand},
+    {Command::Ports, "ports", Units::None, false, false, nullptr, RunPortsCommand},
+    {Command::Detect, "detect", Units::Optional, false, false, nullptr, RunDetectCommand},
+    {Command::Commission, "commission", Units::Needed, false, true, ReadGoldenValues, RunCommissionCommand},
+    {Command::Doctor, "doctor", Units::Optional, false, false, nullptr, RunDoctorCommand},
 };
 
 constexpr CommandForm kForms[] = {

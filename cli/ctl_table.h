@@ -81,7 +81,9 @@ struct CommandRow {
     Command command;
     const char* word;
     Units units;
-    ArgumentReader readArguments;  // nullptr: the command takes none
+    bool takesWords;      // arguments after the command word (value names, NAME=VALUE)
+    bool needsNamedFile;  // --from FILE, a file by name, whose name and digest go into its records
+    ArgumentReader readArguments;  // its words and its file into the request; nullptr: nothing to read
     CommandHandler run;
 };
 
