@@ -7,6 +7,7 @@
 #include "mscomm.h"
 #include "open_error.h"
 #include "port_names.h"
+#include "unit_line.h"
 
 namespace q42 {
 namespace {
@@ -62,6 +63,15 @@ TEST(PortNames, TypedNumbers)
 }
 
 // Windows says "access denied" for a port another program holds: busy there, never 'dialout'.
+// The wait for an answer: the unit's second, then the frame's and the answer's line time at 10 bits a
+// character, rounded up to the next whole millisecond (never down, never a millisecond more when exact).
+TEST(UnitLine, AnswerWaitIsTheUnitsSecondAndTheLineTime)
+{
+    EXPECT_EQ(AnswerWaitMs(9600, 10, 2), 1018);   // 170 bits: 17.7 ms
+    EXPECT_EQ(AnswerWaitMs(9600, 7, 7), 1025);    // 240 bits: 25 ms exactly
+    EXPECT_EQ(AnswerWaitMs(57600, 95, 23), 1025); // 1440 bits: 25 ms exactly
+}
+
 TEST(OpenErrors, TextsSayWhatToDo)
 {
     using K = CommErrorKind;
