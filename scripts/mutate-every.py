@@ -3,7 +3,7 @@
 only the suites that cover each file, fastest first, stopping at the first failure. Several workers
 share the list, each in a copy of its own; a mutant that does not build is stillborn.
 
-    scripts/mutate-every.py --mutate ../shared/tools/mutate.py --files cli/unit_exchange.cpp ... \
+    scripts/mutate-every.py --mutate ../shared/tools/mutate.py --files exchange/unit_exchange.cpp ... \
         [--lines ui/panel_dlg.cpp:150-400 ui/panel_dlg.cpp:420-440] [--workers 2] [--work /tmp/q42-every]
 
 Prints one line a mutant and, last, the survivors; figures, never a verdict on the tree.
