@@ -130,6 +130,9 @@ TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
         EXPECT_EQ(run.Finish(), 4) << run.err.toStdString();
         const QString& err = run.err;
         EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_TRUE(err.contains("acceptance: the unit's first values are kept in " + dir.filePath("report-first-values.json") +
+                                 "\n"))
+            << "said before the set, where a stopped run can find them: " << err.toStdString();
         EXPECT_TRUE(err.contains("acceptance: first values put back: PASS")) << err.toStdString();
         EXPECT_TRUE(err.contains("acceptance: stopped early: 5 of 5 steps passed")) << err.toStdString();
         QStringList sets;
