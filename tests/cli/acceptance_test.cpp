@@ -100,6 +100,26 @@ TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
     EXPECT_TRUE(second && second->Commands().contains("23 06 21")) << (second ? second->Commands().toStdString() : "");
 }
 
+// Values that could not be read after the set prove nothing about the power cycle: that step fails,
+// however the read after it went.
+TEST(Acceptance, NoValuesReadAfterTheSetIsNoPass)
+{
+    SimProcess sim({"--verbose", "--lose-answer", "8"});  // the read after the set, verify and save
+    QTemporaryDir dir;
+    const QString report = dir.filePath("report.txt");
+    Ctl run({"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
+    ASSERT_TRUE(run.Saw("Type one value to change")) << run.err.toStdString();
+    run.process.write("L9_ATT_DL=11\n");
+    ASSERT_TRUE(run.Saw("Switch the unit off")) << run.err.toStdString();
+    run.process.write("\n");
+    ASSERT_TRUE(run.Saw("Next the cable")) << run.err.toStdString();
+    run.process.closeWriteChannel();
+    EXPECT_NE(run.Finish(), 0) << run.err.toStdString();
+    const QString text = Contents(report);
+    EXPECT_TRUE(text.contains("== set, verify, save: PASS") && text.contains("== values after the power cycle: FAIL"))
+        << text.toStdString();
+}
+
 // A run stopped after its set, by the end of input or a stop signal at the power-cycle prompt, puts
 // the unit's first values back before it ends, and says why it stopped.
 TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
