@@ -194,7 +194,10 @@ QJsonObject ValuesJson(const UnitValues& values, const Selection& selection)
 
 std::string FormatJson(const QJsonObject& object)
 {
-    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+    // U+FEFF written raw is taken for a byte order mark and dropped by some readers (Qt's own among
+    // them) when a string starts with it, so a device named so would come back as another: escaped,
+    // every reader keeps it. Its bytes can stand nowhere else in a JSON text but inside a string.
+    return QJsonDocument(object).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff").toStdString();
 }
 
 std::vector<Change> Changes(const UnitValues& before, const UnitValues& after)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QFile>
 
@@ -76,6 +77,10 @@ TEST(UnitValues, ListingsReadBackExactly)
                                      "L7 ATT_UL=13\nL9 DL ISO ADJ=1\nL9 UL ISO ADJ=2\nL7 DL ISO ADJ=3\nL7 UL ISO ADJ=4\n"
                                      "SMART Switch=ON\nSleep Mode=OFF\nL9_PA_SW=ON\nL7_PA_SW=OFF\n");
     EXPECT_EQ(FormatLines(unit, {{{ValueIndex(SwitchField::L9PaSw), false}, {0, true}}}), "L9_PA_SW=ON\nISO TIME MINUTES=150\n");
+    // A name that starts with U+FEFF (a device's, say) comes back as itself, not as a name without it.
+    const QString marked = QString(QChar(0xFEFF)) + QStringLiteral("/dev/ttyUSB0");
+    const QJsonObject byDevice{{marked, 1}};
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(FormatJson(byDevice))).object(), byDevice);
     for (const std::string& listing : {FormatLines(unit, {}), FormatJson(ValuesJson(unit, {}))}) {
         Edits edits;
         ASSERT_EQ(ReadValuesText(QByteArray::fromStdString(listing), edits), "") << listing;
