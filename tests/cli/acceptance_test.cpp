@@ -82,7 +82,7 @@ TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
         }
     }
     const QString firstValues = dir.filePath("report-first-values.json");
-    EXPECT_TRUE(text.contains("\n== the unit's first values: " + firstValues + "\n")) << text.toStdString();
+    EXPECT_TRUE(Holds(text, "\n== the unit's first values: " + firstValues + "\n"));
     QFile kept(firstValues);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(QJsonDocument::fromJson(kept.readAll()).object()["L9 ATT_DL"].toInt(), 10) << "the values before the set";
@@ -100,6 +100,16 @@ TEST(Acceptance, AGuidedRunWithEveryPromptAnswered)
     EXPECT_TRUE(second && second->Commands().contains("23 06 21")) << (second ? second->Commands().toStdString() : "");
 }
 
+// A guided run answered up to the power-cycle prompt, with L9 ATT_DL 11 set.
+bool ToThePowerCycle(Ctl& run)
+{
+    if (!run.Saw("Type one value to change")) {
+        return false;
+    }
+    run.process.write("L9_ATT_DL=11\n");
+    return run.Saw("Switch the unit off");
+}
+
 // Values that could not be read after the set prove nothing about the power cycle: that step fails,
 // however the read after it went.
 TEST(Acceptance, NoValuesReadAfterTheSetIsNoPass)
@@ -108,16 +118,14 @@ TEST(Acceptance, NoValuesReadAfterTheSetIsNoPass)
     QTemporaryDir dir;
     const QString report = dir.filePath("report.txt");
     Ctl run({"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
-    ASSERT_TRUE(run.Saw("Type one value to change")) << run.err.toStdString();
-    run.process.write("L9_ATT_DL=11\n");
-    ASSERT_TRUE(run.Saw("Switch the unit off")) << run.err.toStdString();
+    ASSERT_TRUE(ToThePowerCycle(run)) << run.err.toStdString();
     run.process.write("\n");
     ASSERT_TRUE(run.Saw("Next the cable")) << run.err.toStdString();
     run.process.closeWriteChannel();
     EXPECT_NE(run.Finish(), 0) << run.err.toStdString();
     const QString text = Contents(report);
-    EXPECT_TRUE(text.contains("== set, verify, save: PASS") && text.contains("== values after the power cycle: FAIL"))
-        << text.toStdString();
+    EXPECT_TRUE(Holds(text, "== set, verify, save: PASS"));
+    EXPECT_TRUE(Holds(text, "== values after the power cycle: FAIL"));
 }
 
 // A run stopped after its set, by the end of input or a stop signal at the power-cycle prompt, puts
@@ -139,9 +147,7 @@ TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
         QTemporaryDir dir;
         const QString report = dir.filePath("report.txt");
         Ctl run({"-r", sim.Device(), "-t", "400", "doctor", "--acceptance", report});
-        ASSERT_TRUE(run.Saw("Type one value to change")) << run.err.toStdString();
-        run.process.write("L9_ATT_DL=11\n");
-        ASSERT_TRUE(run.Saw("Switch the unit off")) << run.err.toStdString();
+        ASSERT_TRUE(ToThePowerCycle(run)) << run.err.toStdString();
         if (c.signal == 0) {
             run.process.closeWriteChannel();
         } else {
@@ -149,12 +155,12 @@ TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
         }
         EXPECT_EQ(run.Finish(), 4) << run.err.toStdString();
         const QString& err = run.err;
-        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_TRUE(Holds(err, c.said));
         EXPECT_TRUE(err.contains("acceptance: the unit's first values are kept in " + dir.filePath("report-first-values.json") +
                                  "\n"))
             << "said before the set, where a stopped run can find them: " << err.toStdString();
-        EXPECT_TRUE(err.contains("acceptance: first values put back: PASS")) << err.toStdString();
-        EXPECT_TRUE(err.contains("acceptance: stopped early: 5 of 5 steps passed")) << err.toStdString();
+        EXPECT_TRUE(Holds(err, "acceptance: first values put back: PASS"));
+        EXPECT_TRUE(Holds(err, "acceptance: stopped early: 5 of 5 steps passed"));
         QStringList sets;
         WaitFor([&] { return (sets = sim.FramesReceived().filter(":FF23")).size() >= 2; }, std::chrono::seconds(2));
         ASSERT_EQ(sets.size(), 2) << "the test's set, then the first values again";
@@ -170,7 +176,7 @@ TEST(Acceptance, StopsWhereNoUnitAnswersAndKeepsTheRecord)
     run.process.closeWriteChannel();
     EXPECT_EQ(run.Finish(), 4);
     const QString text = Contents(dir.filePath("report.txt"));
-    EXPECT_TRUE(text.contains("== doctor: FAIL: no unit answered")) << text.toStdString();
+    EXPECT_TRUE(Holds(text, "== doctor: FAIL: no unit answered"));
     EXPECT_FALSE(text.contains("== get")) << "nothing after a doctor that found no unit";
     EXPECT_EQ(silent.Commands(), "21 21");
 }

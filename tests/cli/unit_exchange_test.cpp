@@ -154,36 +154,5 @@ TEST(UnitExchange, EveryStepFinishesOnceAndNeverInsideTheCallThatEndsIt)
     EXPECT_EQ(closed.reply->Failure().attempts, 1);
 }
 
-// detect's and a commissioning loop's needs: another rate on the same device, and a device gone
-// between two steps.
-TEST(UnitExchange, ReopensAtTheOtherRateAndReportsADeviceThatIsGone)
-{
-    auto sim = std::make_unique<SimProcess>(QStringList{"--verbose", "--strict-baud", "--baud", "9600"});
-    const QString device = sim->Device();
-    const LineTrace quiet(false);
-    UnitExchange exchange(quiet);
-    ASSERT_FALSE(exchange.Open({1, device, 57600}).has_value());
-    EXPECT_EQ(SendAndWait(exchange, UnitStep::Query(), {300, 0}).reply->Failure().error, ExchangeError::Timeout);
-    ASSERT_FALSE(exchange.Open({1, device, 9600}).has_value());
-    EXPECT_EQ(SendAndWait(exchange, UnitStep::Query(), {500, 0}).reply->Failure().error, ExchangeError::NoError);
-    EXPECT_EQ(sim->Logged("garbled").size() + sim->FramesReceived().size(), 2);
-
-    sim.reset();
-    Pump(std::chrono::milliseconds(300));  // gone between steps: the next one is told so
-    const Sent lost = SendAndWait(exchange, UnitStep::Query(), {500, 0});
-    EXPECT_EQ(lost.reply->Failure().error, ExchangeError::Line);
-    EXPECT_EQ(lost.reply->Failure().lineKind, CommErrorKind::DeviceLost) << lost.reply->Failure().text.toStdString();
-    const auto reopened = exchange.Open({1, device, 9600});
-    ASSERT_TRUE(reopened.has_value());
-    EXPECT_EQ(reopened->lineKind, CommErrorKind::NotFound) << reopened->text.toStdString();
-    EXPECT_EQ(reopened->attempts, 0) << "no frame went out";
-    EXPECT_FALSE(reopened->heard);
-    EXPECT_FALSE(exchange.IsOpen());
-
-    SimProcess back({"--verbose"});  // plugged in again: the loss is behind it
-    ASSERT_FALSE(exchange.Open({1, back.Device(), 57600}).has_value());
-    EXPECT_EQ(SendAndWait(exchange, UnitStep::Query(), {500, 0}).reply->Failure().error, ExchangeError::NoError);
-}
-
 }  // namespace
 }  // namespace q42::ctl

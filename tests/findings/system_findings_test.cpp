@@ -250,16 +250,6 @@ TEST(DeviceRules, PermissionAsTheSystemJudgesIt)
     }
 }
 
-TEST(DeviceRules, NotADevice)
-{
-    FakeSystem system;
-    system.nodes["/etc/passwd"] = {true, false, 0, 0644, false};
-    const auto findings = ExamineDevice(system.view, "/etc/passwd", true);
-    ASSERT_EQ(KindsOf(findings), std::vector<FindingKind>{FindingKind::NotSerial});
-    EXPECT_TRUE(KeepsPortShut(findings[0].kind));
-    EXPECT_FALSE(findings[0].thenChoosePort);
-}
-
 TEST(DeviceRules, TheProgramHoldingTheDevice)
 {
     struct Row {
@@ -482,13 +472,6 @@ TEST(AliasPatterns, AsFnmatchJudgesThem)
     EXPECT_GT(compared, 10000);
 }
 #endif
-
-TEST(ModeText, AsLsWritesIt)
-{
-    EXPECT_EQ(ModeText(0660), "crw-rw----");
-    EXPECT_EQ(ModeText(0600), "crw-------");
-    EXPECT_EQ(ModeText(0777), "crwxrwxrwx");
-}
 
 }  // namespace
 }  // namespace q42

@@ -58,4 +58,19 @@ QString Contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+QString WriteFile(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size()) << path.toStdString();
+    return path;
+}
+
+::testing::AssertionResult Holds(const QString& text, const QString& part)
+{
+    if (text.contains(part)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "\"" << part.toStdString() << "\" is not in:\n" << text.toStdString();
+}
+
 }  // namespace q42::test

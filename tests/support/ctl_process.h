@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 
 namespace q42::test {
@@ -41,5 +43,11 @@ QList<QJsonObject> JsonLines(const QByteArray& text);
 
 // The whole of a file, as text.
 QString Contents(const QString& path);
+
+// Replaces the file at `path` with `text`; the path.
+QString WriteFile(const QString& path, const QByteArray& text);
+
+// Whether `part` stands in `text`; a failure shows the whole text.
+::testing::AssertionResult Holds(const QString& text, const QString& part);
 
 }  // namespace q42::test

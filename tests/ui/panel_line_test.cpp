@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <ctime>
-#include <memory>
 
 #include "comm_error.h"
 #include "fake_system.h"
@@ -330,18 +329,6 @@ TEST(PanelLine, AWordWhenNoAnswerComes)
         expected.removeAll(QString());
         EXPECT_EQ(p.Texts(), expected) << c.name << ": one box per send, the answer as ever";
     }
-}
-
-// A frame the line no longer takes is an error at once, never a quiet success.
-TEST(PanelLine, AFrameTheLineRefusesIsAnError)
-{
-    auto sim = std::make_unique<SimProcess>();
-    sim->Wire(1);
-    Panel p;
-    p.Click(IDC_START);
-    ASSERT_TRUE(p.dlg.Started());
-    sim.reset();  // the unit's end is gone before the window has heard of it
-    EXPECT_THROW(p.Comm().Output(":FF06\r\n"), CommError);
 }
 
 // An answer left on the line by an earlier session is not an answer to this one.

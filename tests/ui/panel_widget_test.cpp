@@ -86,7 +86,6 @@ TEST(PanelWindow, EveryControlWhereTheDialogPutsIt)
     }
 }
 
-// Dialog units to pixels rounded as the platform rounds them, for bases other than the dialog font's.
 TEST(PanelWindow, TabOrderIsCreationOrderAndEveryControlHasAName)
 {
     Panel p;
