@@ -23,7 +23,7 @@ BUILD_ONLY = [(r"^findings/",
                "system_findings_test")]
 SUITES = [
     (r"^system/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|Q42ctl|PanelBoxes|PanelLine)\."),
-    (r"^findings/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|ModeText|"
+    (r"^findings/", r"^(KernelViews|AdapterRules|DeviceRules|Explaining|FindingKinds|AliasPatterns|"
                     r"WindowsDevices)\."),
     (r"^cli/commission/", r"^(Commission|Q42ctl)\."),
     (r"^(cli|exchange|values)/", r"^(UnitValues|CommandLine|Ports|Trace|CtlTable|ShellWords|UnitExchange|Q42ctl|Acceptance|Commission|BackupFile)\."),
