@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 
 #include "ctl_process.h"
 #include "sim_process.h"
@@ -166,6 +167,23 @@ TEST(Acceptance, AfterTheSetAnyStopPutsTheFirstValuesBack)
         ASSERT_EQ(sets.size(), 2) << "the test's set, then the first values again";
         EXPECT_TRUE(sets[1].startsWith(":FF23006D0278000021010A002701")) << "L9 ATT_DL 10 again: " << sets[1].toStdString();
     }
+}
+
+// A unit gone by the time the run stops: putting its first values back is tried a few times, never
+// without end, and the command that does it later is said.
+TEST(Acceptance, AUnitGoneWhenTheRunStopsGetsTheWayToPutItBack)
+{
+    auto sim = std::make_unique<SimProcess>(QStringList{"--verbose"});
+    const QString device = sim->Device();
+    QTemporaryDir dir;
+    Ctl run({"-r", device, "-t", "400", "doctor", "--acceptance", dir.filePath("report.txt")});
+    ASSERT_TRUE(ToThePowerCycle(run)) << run.err.toStdString();
+    sim.reset();
+    run.process.closeWriteChannel();
+    EXPECT_EQ(run.Finish(), 3) << "the unit could not be opened: " << run.err.toStdString();
+    EXPECT_TRUE(Holds(run.err, "acceptance: first values put back: FAIL"));
+    EXPECT_TRUE(Holds(run.err, "this puts the first back: q42ctl -r " + device + " set --from " +
+                                   dir.filePath("report-first-values.json") + " --save --verify"));
 }
 
 TEST(Acceptance, StopsWhereNoUnitAnswersAndKeepsTheRecord)
