@@ -115,9 +115,17 @@ private:
         loop.exec();
     }
 
+    // A failed step whose output says nothing says the last thing its q42ctl said, the trace left
+    // out: the reason, where the technician reads it.
     bool record(const QString& name, const Ran& ran, bool passed, const QString& said)
     {
         StepRecord step{name, passed, passed ? ExitStatus::Done : StatusOf(ran.exitCode), said, {}};
+        const QStringList errLines = ran.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (auto line = errLines.crbegin(); !passed && step.said.isEmpty() && line != errLines.crend(); ++line) {
+            if (!line->startsWith(QLatin1Char('['))) {
+                step.said = line->trimmed();
+            }
+        }
         step.detail = QStringLiteral("$ %1\nexit status %2\n--- standard output\n%3--- standard error and trace\n%4")
                           .arg(ran.command)
                           .arg(ran.exitCode)

@@ -181,7 +181,7 @@ TEST(Acceptance, AUnitGoneWhenTheRunStopsGetsTheWayToPutItBack)
     sim.reset();
     run.process.closeWriteChannel();
     EXPECT_EQ(run.Finish(), 3) << "the unit could not be opened: " << run.err.toStdString();
-    EXPECT_TRUE(Holds(run.err, "acceptance: first values put back: FAIL"));
+    EXPECT_TRUE(Holds(run.err, "acceptance: first values put back: FAIL: " + device + ": the device does not exist"));
     EXPECT_TRUE(Holds(run.err, "this puts the first back: q42ctl -r " + device + " set --from " +
                                    dir.filePath("report-first-values.json") + " --save --verify"));
 }
