@@ -148,6 +148,28 @@ TEST(Commission, AUnitThatFailsAStepFailsAloneAndTheHighestStatusDecides)
     EXPECT_EQ(QDir(dir.path()).entryList({"unit_*.json"}, QDir::Files).size(), 4) << "one backup a unit, none replaced";
 }
 
+// A unit whose set went unanswered may hold the golden values or not, so while it stays on the cable
+// either is the same unit; once it is gone, the next unit that holds them already is a unit of its own.
+TEST(Commission, AfterAnUnansweredSetTheNextUnitHoldingTheGoldenValuesIsTaken)
+{
+    QTemporaryDir dir;
+    SimProcess sim({"--control", "--verbose", "--lose-answer", "2"});  // the first unit's set takes, unanswered
+    sim.Control("unit 1");
+    Ctl ctl({"-r", sim.Device(), "-t", "300", "--retries", "0", "commission", "--from",
+             WriteFile(dir.filePath("golden.json"), kGolden), "--no-backup", "--units", "2"});
+    ASSERT_TRUE(ctl.Saw(sim.Device() + "  id=-", 1, false)) << ctl.err.toStdString();
+    Pump(std::chrono::milliseconds(1200));  // polled while it stays: never taken again
+    sim.Control("silent");
+    ASSERT_TRUE(ctl.Saw("waiting for a unit on " + sim.Device(), 2)) << ctl.err.toStdString();
+    sim.Control("unit 10");
+    EXPECT_EQ(ctl.Finish(), 4) << ctl.err.toStdString();
+    const QStringList lines = ctl.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << ctl.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("FAIL  ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("PASS  ") && lines[1].contains("changes: none")) << lines[1].toStdString();
+    EXPECT_TRUE(Holds(lines[0], "failed at the set"));
+}
+
 // Two stations side by side, one of them behind a name whose adapter is pulled and plugged back.
 TEST(Commission, StationsSideBySideAndAnAdapterPulledAndPluggedBack)
 {
