@@ -361,6 +361,10 @@ TEST(AdapterRules, TheTtyAndNodeOfEachKindOfAdapter)
 TEST(Explaining, FirstThatAppliesInOrder)
 {
     auto f = [](FindingKind kind) { return Finding{kind, {}, {}, FindingKindName(kind), {}, false}; };
+    std::vector<Finding> all;  // every kind at once: each symptom's first explanation, none before it
+    for (const FindingKind kind : AllFindingKinds()) {
+        all.push_back(f(kind));
+    }
     struct Row {
         std::vector<Finding> findings;
         Symptom symptom;
@@ -378,6 +382,10 @@ TEST(Explaining, FirstThatAppliesInOrder)
         {{f(FindingKind::ModemManager), f(FindingKind::NoAdapter)}, Symptom::Silent, FindingKind::ModemManager},
         {{f(FindingKind::HeldUnseen)}, Symptom::Silent, std::nullopt},
         {{}, Symptom::Busy, std::nullopt},
+        {all, Symptom::Missing, FindingKind::NoAdapter},
+        {all, Symptom::Denied, FindingKind::NotInGroup},
+        {all, Symptom::Busy, FindingKind::HeldByProgram},
+        {all, Symptom::Silent, FindingKind::HeldByProgram},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Finding* found = Explaining(rows[i].findings, rows[i].symptom);
