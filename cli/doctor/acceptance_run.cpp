@@ -292,7 +292,6 @@ ExitStatus Acceptance::Run()
     if (!AskOnTerminal(QStringLiteral("Plug the cable back in; when it is in, press Enter to put the unit's first values back: "))) {
         return finish(whyNoAnswer() + QStringLiteral(": the run stopped before the cable was back"));
     }
-    putBack();
     return finish();
 }
 
@@ -325,7 +324,7 @@ ExitStatus Acceptance::finish(const QString& note)
     if (!note.isEmpty()) {
         std::fprintf(stderr, "acceptance: %s\n", qPrintable(note));
     }
-    if (m_setSent) {  // a run stopped after the set: the unit is not left holding the test's values
+    if (m_setSent) {  // at the end, or stopped after the set: the unit is never left holding the test's values
         putBack();
     }
     QString text = QStringLiteral("q42ctl acceptance run, %1\n%2\n")
